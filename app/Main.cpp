@@ -1,0 +1,3 @@
+#include "app/OrvaneEditorApplication.h"
+
+START_JUCE_APPLICATION (OrvaneEditorApplication)

@@ -1,0 +1,90 @@
+#include "editor/MainContentComponent.h"
+
+#include "resources/OrganTables.h"
+
+MainContentComponent::MainContentComponent()
+    : midiPorts (orvane::createMidiPortsFromEnvironment())
+{
+    readSettings();
+    projectImage.setToFactoryState();
+    lastDirectory = juce::File::getSpecialLocation (juce::File::currentApplicationFile).getParentDirectory();
+    setSize (1024, 685);
+
+    for (int slot = 0; slot < orvane::numSlots; ++slot)
+        tonewheelSlotNames[(size_t) slot] = juce::String (orvane::slotNamePrefixes[slot]) + orvane::factorySlotNames[slot];
+}
+
+MainContentComponent::~MainContentComponent()
+{
+    stopTimer (watchdogTimer);
+    stopTimer (searchTimer);
+    stopTimer (receiveTimer);
+    stopTimer (storeTimer);
+    midiInput = nullptr;   // waits for a MIDI callback in progress; none runs after this
+    midiOutput.close();
+    // An open message box is left to the framework, which discards it at shut-down; its
+    // callback cannot reach this component because the callback checks messageBox first.
+}
+
+void MainContentComponent::paint (juce::Graphics&) {}
+
+void MainContentComponent::resized() {}
+
+void MainContentComponent::handleMessage (const juce::Message& message)
+{
+    const auto* internal = dynamic_cast<const InternalMessage*> (&message);
+    if (internal == nullptr)
+        return;
+
+    switch (internal->type)
+    {
+        case InternalMessage::operationComplete:   handleOperationComplete(); break;
+        case InternalMessage::parameterChanged:    updateControlForParameter (internal->param); break;
+        case InternalMessage::slotNameChanged:     renameTonewheelSlotItem (internal->param); break;
+        case InternalMessage::identityCheckFailed: showDeviceCheckError (internal->param); break;
+        case InternalMessage::uploadStatus:        break;
+        default: break;
+    }
+}
+
+void MainContentComponent::timerCallback (int timerID)
+{
+    stopTimer (timerID);
+
+    switch (timerID)
+    {
+        case searchTimer:   searchStep(); break;
+        case receiveTimer:  receiveTimeout(); break;
+        case watchdogTimer: watchdogTimeout(); break;
+        default: break;
+    }
+}
+
+void MainContentComponent::buttonClicked (juce::Button* button)
+{
+    if (button == &connectButton)
+        connectButtonClicked();
+}
+
+void MainContentComponent::post (int type, int param)
+{
+    postMessage (new InternalMessage (type, param));
+}
+
+juce::String MainContentComponent::getTonewheelSlotName (int slot) const
+{
+    const juce::ScopedLock sl (textLock);
+    return juce::isPositiveAndBelow (slot, orvane::numSlots) ? tonewheelSlotNames[(size_t) slot] : juce::String();
+}
+
+juce::String MainContentComponent::getFirmwareText() const
+{
+    const juce::ScopedLock sl (textLock);
+    return firmwareText;
+}
+
+void MainContentComponent::switchButtonOff (juce::Button& button)
+{
+    button.setToggleState (false, juce::dontSendNotification);
+    button.setState (juce::Button::buttonNormal);
+}

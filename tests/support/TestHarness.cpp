@@ -1,0 +1,52 @@
+#include "support/TestHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace orvane::test
+{
+void runMessageLoopFor (int milliseconds)
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+}
+
+bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMilliseconds)
+{
+    const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMilliseconds;
+    while (! condition())
+    {
+        if (juce::Time::getMillisecondCounter() >= deadline)
+            return condition();
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    }
+    return true;
+}
+
+TemporaryFolder::TemporaryFolder()
+    : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
+                  .getNonexistentChildFile ("orvane-test", "", false))
+{
+    folder.createDirectory();
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    folder.deleteRecursively();
+}
+} // namespace orvane::test
+
+int main (int argc, char** argv)
+{
+    ::testing::InitGoogleTest (&argc, argv);
+
+    // The editor keeps its settings below the user's home folder: tests get one of their own.
+    char homeTemplate[] = "/tmp/orvane-test-home-XXXXXX";
+    if (mkdtemp (homeTemplate) != nullptr)
+        setenv ("HOME", homeTemplate, 1);
+
+    juce::ScopedJuceInitialiser_GUI framework;
+    const int result = RUN_ALL_TESTS();
+    juce::File (homeTemplate).deleteRecursively();
+    return result;
+}

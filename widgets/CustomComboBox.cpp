@@ -1,0 +1,12 @@
+#include "widgets/CustomComboBox.h"
+
+CustomComboBox::CustomComboBox() : lookAndFeel (new CBLookAndFeel())
+{
+    setLookAndFeel (lookAndFeel);
+}
+
+CustomComboBox::~CustomComboBox()
+{
+    setLookAndFeel (nullptr);
+    delete lookAndFeel;
+}

@@ -2,18 +2,6 @@
 
 #include "resources/OrganTables.h"
 
-MainContentComponent::MainContentComponent()
-    : midiPorts (orvane::createMidiPortsFromEnvironment())
-{
-    readSettings();
-    projectImage.setToFactoryState();
-    lastDirectory = juce::File::getSpecialLocation (juce::File::currentApplicationFile).getParentDirectory();
-    setSize (1024, 685);
-
-    for (int slot = 0; slot < orvane::numSlots; ++slot)
-        tonewheelSlotNames[(size_t) slot] = juce::String (orvane::slotNamePrefixes[slot]) + orvane::factorySlotNames[slot];
-}
-
 MainContentComponent::~MainContentComponent()
 {
     stopTimer (watchdogTimer);
@@ -64,6 +52,8 @@ void MainContentComponent::buttonClicked (juce::Button* button)
 {
     if (button == &connectButton)
         connectButtonClicked();
+    else
+        sectionOrSubPageClicked (button);
 }
 
 void MainContentComponent::post (int type, int param)

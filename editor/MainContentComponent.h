@@ -151,6 +151,7 @@ private:
     void updateControlForParameter (int index);
     void updateAllControls();
     void showSection (int section, bool visible);
+    void sectionOrSubPageClicked (juce::Button* button);
     float paramToSliderValue (int index);
     float sliderToParamValue (int index, float v);
 

@@ -18,6 +18,7 @@ void MainContentComponent::renameTonewheelSlotItem (int) {}
 void MainContentComponent::updateControlForParameter (int) {}
 void MainContentComponent::updateAllControls() {}
 void MainContentComponent::showSection (int, bool) {}
+void MainContentComponent::sectionOrSubPageClicked (juce::Button*) {}
 float MainContentComponent::paramToSliderValue (int) { return 0.0f; }
 float MainContentComponent::sliderToParamValue (int, float v) { return v; }
 void MainContentComponent::readSettings() {}

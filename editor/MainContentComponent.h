@@ -3,6 +3,7 @@
 #include "organ/MidiPorts.h"
 #include "organ/OrganOutput.h"
 #include "organ/ProjectImage.h"
+#include "resources/SectionRows.h"
 #include "widgets/CustomAlertWindow.h"
 #include "widgets/CustomComboBox.h"
 
@@ -132,6 +133,7 @@ private:
 
     // Reception (MIDI input thread)
     void handleFileDumpHandshake (const juce::MidiMessage& message);
+    void sendTonewheelPacket();
     void handleIdentityReply (const uint8_t* bytes);
     void post (int type, int param);
 
@@ -141,10 +143,16 @@ private:
     void receiveTimeout();
     void watchdogTimeout();
     void cancelSearch();
+    void cancelTonewheelUpload();
     void handleOperationComplete();
+    bool advanceOperation (PendingOperation from, PendingOperation to);
+    void completeDownload();
     void showDeviceCheckError (int reason);
     void setConnected (bool on);
     void switchButtonOff (juce::Button& button);
+    bool openInput (int index);
+    void closePorts();
+    void showOkBox (const juce::String& message);
 
     // Panel
     void renameTonewheelSlotItem (int slot);
@@ -171,6 +179,108 @@ private:
     std::array<juce::ImageButton, 6> sectionButtons;
 
     // -- section pages: begin --
+    friend struct PanelTestAccess;
+
+    /** The icon and title at the head of one section page. */
+    struct SectionHeader
+    {
+        juce::ImageComponent sectionIcon;
+        juce::Label sectionTitle;
+    };
+
+    // Each page: its sub-page buttons, header, headings and captions (in the order of its rows
+    // in orvane::sectionRows), then its controls.
+    juce::ImageButton mainButton, drawbarButton;
+    SectionHeader toneGeneratorHeader;
+    std::array<juce::Label, orvane::pageCounts[orvane::toneGeneratorSection].labels> toneGeneratorLabels;
+    std::array<juce::Slider, orvane::pageCounts[orvane::toneGeneratorSection].sliders> toneGeneratorSliders;
+
+    SectionHeader vibratoChorusHeader;
+    std::array<juce::Label, orvane::pageCounts[orvane::vibratoChorusSection].labels> vibratoChorusLabels;
+    std::array<juce::Slider, orvane::pageCounts[orvane::vibratoChorusSection].sliders - 1> vibratoChorusSliders;
+    juce::Slider chorusLevelSlider;
+
+    juce::ImageButton overdriveClassicButton, overdriveRockButton;
+    SectionHeader overdriveHeader;
+    std::array<juce::Label, orvane::pageCounts[orvane::overdriveSection].labels> overdriveLabels;
+    std::array<CustomComboBox, 2> overdriveModelComboBoxes;   // [overdriveSubPage]: parameter 9, 16
+
+    juce::ImageButton rotaryCommonButton, rotaryClassicButton, rotaryRockButton;
+    SectionHeader rotaryHeader;
+    std::array<juce::Label, orvane::pageCounts[orvane::rotarySection].labels> rotaryLabels;
+    std::array<juce::Slider, 8> rotaryCommonSliders;
+    std::array<std::array<juce::Slider, 2>, 8> rotaryClassicRockSliders;   // [row][0 CLASSIC, 1 ROCK]
+
+    SectionHeader reverbHeader;
+    std::array<juce::Label, orvane::pageCounts[orvane::reverbSection].labels> reverbLabels;
+    std::array<juce::Slider, orvane::pageCounts[orvane::reverbSection].sliders> reverbSliders;
+
+    SectionHeader additionalFunctionsHeader;
+    std::array<juce::Label, orvane::pageCounts[orvane::additionalFunctionsSection].labels> additionalFunctionsLabels;
+    std::array<CustomComboBox, orvane::pageCounts[orvane::additionalFunctionsSection].selectors> additionalFunctionsComboBoxes;
+
+    /** The widgets of row r of orvane::sectionRows, bound by the constructor before anything
+        else runs, so they can be used from its first step on. `label` is the heading or
+        caption. A slider row has its slider in sliders[0]; a row with a rockParameter has the
+        CLASSIC control in [0] and the ROCK control in [1]. Selector rows likewise in
+        comboBoxes. Every other entry is null. The Chorus Mix row (parameter 31) holds the Chorus
+        Mix slider, the Chorus Level row `chorusLevelSlider`. */
+    struct RowWidgets
+    {
+        juce::Label* label = nullptr;
+        std::array<juce::Slider*, 2> sliders {};
+        std::array<CustomComboBox*, 2> comboBoxes {};
+    };
+    std::array<RowWidgets, orvane::numSectionRows> rowWidgets {};
+
+    /** The slider of a row's column (0, or 1 for the ROCK control), or null: a heading, a
+        selector row, a row or column out of range. */
+    juce::Slider* sliderForRow (int row, int column = 0) const noexcept;
+    CustomComboBox* comboBoxForRow (int row, int column = 0) const noexcept;
+
+    /** Every slider whose component ID is the parameter, in row order: none for a parameter
+        without a slider, one for most, two for 31 (Chorus Mix, then Chorus Level). */
+    juce::Array<juce::Slider*> findSlidersForParameter (int parameterIndex) const;
+
+    /** The selector of a parameter (9 and 16: the two Overdrive Model selectors; 85..98), or null. */
+    CustomComboBox* findComboBoxForParameter (int parameterIndex) const;
+
+    void bindRowWidgets();
+    SectionHeader& headerOf (int section) noexcept;
+    std::array<juce::ImageButton*, orvane::numSubPageButtons> subPageButtonList() noexcept;
+    int32_t* subPageField (int section) noexcept;   // null for a section without sub-pages
+    juce::Component* controlOfRow (int row, int column) const noexcept;
+
+    /** A skin image: the bytes of an embedded PNG and their count. */
+    struct SkinImage
+    {
+        const char* data;
+        int size;
+
+        juce::Image decode() const { return juce::ImageCache::getFromMemory (data, size); }
+    };
+    static SkinImage skinImage (const juce::String& name);
+
+    // Widget set-up: each widget is placed, styled and given its listener once, by the constructor.
+    void setupTopBarButton (juce::ImageButton& button, int x, SkinImage normal, SkinImage over, SkinImage down);
+    void setupSectionButton (juce::ImageButton& button, int y, SkinImage normal, SkinImage over, SkinImage down);
+    void setupSubPageButton (juce::ImageButton& button, int x, int radioGroupId, SkinImage normal, SkinImage over, SkinImage down);
+    void setupSectionIcon (juce::ImageComponent& icon, SkinImage image);
+    void setupSectionTitle (juce::Label& title, const char* text);
+    void setupGroupHeading (juce::Label& heading, int y, const char* text);
+    void setupParameterLabel (juce::Label& caption, int y, const char* text);
+    void setupParameterSlider (juce::Slider& slider, int y, const char* suffix, int parameterIndex,
+                               double minimum, double maximum, double interval);
+    void setupParameterComboBox (CustomComboBox& comboBox, int y, int width, int itemCount,
+                                 const orvane::OptionRow* items, int parameterIndex);
+    void setupImageButton (juce::ImageButton& button, juce::Point<int> position, SkinImage normal, SkinImage over, SkinImage down);
+    void setupLabel (juce::Label& label, const juce::Font& font, juce::Rectangle<int> bounds, const char* text);
+
+    // Construction steps of the panel.
+    void buildTopBar();
+    void buildSectionColumn();
+    void buildSectionPages();
+    void buildSectionPage (int section);
     // -- section pages: end --
 
     //==============================================================================

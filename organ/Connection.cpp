@@ -1,0 +1,161 @@
+// The connection course on the message thread: CONNECT, the port search, the receive time-out,
+// the watchdog and the Cancel of the search box.
+#include "editor/MainContentComponent.h"
+#include "organ/OrganProtocol.h"
+
+namespace
+{
+const juce::String organPortName ("Halvorin Orvane MIDI Port");
+const juce::String boxTitle ("Orvane Editor");
+
+const juce::String searchingText ("  Searching for the connected device...  ");
+const juce::String portInUseText ("  The midi port may be in use by another  \n  application. Please, close it and retry.  ");
+const juce::String deviceNotFoundText ("  Device not found!  The firmware of the device is too old or the midi port may be in use by another application. Please, close it and retry.  ");
+const juce::String receiveFailedText ("  Communication error!  \n  Failed to receive data.  \n  Please, reconnect to the device.  ");
+const juce::String connectionLostText ("  Communication error!  \n  Device lost connection.  \n  Please, reconnect to the device.  ");
+
+constexpr int searchStepMs = 500;
+constexpr int watchdogMs = 3000;
+} // namespace
+
+bool MainContentComponent::openInput (int index)
+{
+    midiInput = nullptr;   // waits for a callback of the old input in progress
+    midiInput = midiPorts->openInput (index, this);
+    if (midiInput != nullptr)
+        midiInput->start();
+    return midiInput != nullptr;
+}
+
+void MainContentComponent::closePorts()
+{
+    midiInput = nullptr;
+    midiOutput.close();
+}
+
+void MainContentComponent::showOkBox (const juce::String& message)
+{
+    showMessageBox (boxTitle, message, "OK", 1, {}, 0, nullptr);
+}
+
+void MainContentComponent::connectButtonClicked()
+{
+    setConnected (false);
+    connected = false;
+
+    if (! connectButton.getToggleState())
+    {
+        stopTimer (searchTimer);
+        stopTimer (receiveTimer);
+        closePorts();
+        return;
+    }
+
+    firstScan = true;
+    const auto inputs = midiPorts->getInputNames();
+    const auto outputs = midiPorts->getOutputNames();
+    inCount = inputs.size();
+    outCount = outputs.size();
+
+    const int namedInput = inputs.indexOf (organPortName);
+    const int namedOutput = namedInput >= 0 ? outputs.indexOf (organPortName) : -1;
+    const bool foundByName = namedInput >= 0 && namedOutput >= 0;
+    if (foundByName)
+    {
+        inIdx = namedInput;
+        outIdx = namedOutput;
+    }
+
+    const bool inputOpened = openInput (inIdx);
+    if (foundByName)
+    {
+        if (! inputOpened || ! midiOutput.open (*midiPorts, outIdx))
+        {
+            showOkBox (portInUseText);
+            switchButtonOff (connectButton);
+            return;
+        }
+    }
+    else
+    {
+        midiOutput.open (*midiPorts, outIdx);
+    }
+
+    showMessageBox (boxTitle, searchingText, "Cancel", 1, {}, 0, messageBoxCallback);
+    startTimer (searchTimer, searchStepMs);
+    sendToOrgan (orvane::protocol::identityRequestMessage());
+}
+
+// Walks the pairs from the highest port numbers down, outputs outer and inputs inner; numbers
+// that do not open are skipped within the same step, so each step ends with an opened input or
+// with the end of the search.
+void MainContentComponent::searchStep()
+{
+    if (firstScan)
+    {
+        firstScan = false;
+        inIdx = inCount;
+        outIdx = outCount;
+    }
+
+    bool nextOutput = inIdx == inCount;
+    for (;;)
+    {
+        if (nextOutput)
+        {
+            if (--outIdx < 0)
+            {
+                showOkBox (deviceNotFoundText);
+                switchButtonOff (connectButton);
+                return;
+            }
+            if (! midiOutput.open (*midiPorts, outIdx))
+                continue;
+            nextOutput = false;
+        }
+
+        if (--inIdx < 0)
+        {
+            inIdx = inCount;
+            nextOutput = true;
+            continue;
+        }
+        if (openInput (inIdx))
+            break;
+    }
+
+    startTimer (searchTimer, searchStepMs);
+    sendToOrgan (orvane::protocol::identityRequestMessage());
+}
+
+void MainContentComponent::receiveTimeout()
+{
+    pendingOperation = noOperation;
+    connectButton.setToggleState (false, juce::sendNotification);
+    connectButton.setState (juce::Button::buttonNormal);
+    showOkBox (receiveFailedText);
+}
+
+void MainContentComponent::watchdogTimeout()
+{
+    if (replyFlag.exchange (false))
+    {
+        sendToOrgan (orvane::protocol::identityRequestMessage());
+        startTimer (watchdogTimer, watchdogMs);
+        return;
+    }
+
+    connectButton.setToggleState (false, juce::sendNotification);
+    connectButton.setState (juce::Button::buttonNormal);
+    showOkBox (connectionLostText);
+}
+
+void MainContentComponent::cancelSearch()
+{
+    closeMessageBox();
+    stopTimer (searchTimer);
+    stopTimer (receiveTimer);
+    pendingOperation = noOperation;
+    switchButtonOff (connectButton);
+    setConnected (false);
+}

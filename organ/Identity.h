@@ -1,0 +1,21 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <cstdint>
+
+/** Decisions on the organ's identity reply, free of any window or port. */
+namespace orvane::identity
+{
+/** The organ's protocol level that this editor speaks. */
+constexpr uint8_t supportedProtocolLevel = 5;
+
+/** Why an organ is refused: 0 accepted, 1 the editor is too old, 2 the organ's firmware is too
+    old, 3 the model or hardware revision is not supported. A model byte below 3 (a negative
+    model index) is refused as an unsupported model, so no model table is ever indexed with it. */
+int refusalReason (uint8_t protocolLevel, int32_t modelIndex, int32_t hardwareRevision);
+
+/** "rel " + a + "." + the second release number n = b1 + b2, written as n when n <= 25 and as
+    n / 10 "." n % 10 above. */
+juce::String firmwareText (uint8_t a, uint8_t b1, uint8_t b2);
+} // namespace orvane::identity

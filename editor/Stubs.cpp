@@ -10,7 +10,3 @@ void MainContentComponent::updateAllControls() {}
 float MainContentComponent::paramToSliderValue (int) { return 0.0f; }
 float MainContentComponent::sliderToParamValue (int, float v) { return v; }
 void MainContentComponent::cancelTonewheelUpload() {}
-void MainContentComponent::handleIdentityReply (const uint8_t*) {}
-void MainContentComponent::handleOperationComplete() {}
-void MainContentComponent::showDeviceCheckError (int) {}
-void MainContentComponent::setConnected (bool) {}

@@ -1,0 +1,123 @@
+// Identification of the organ and the three-step download of its data.
+#include "SkinData.h"
+#include "editor/MainContentComponent.h"
+#include "organ/Identity.h"
+#include "organ/OrganProtocol.h"
+#include "resources/OrganTables.h"
+
+namespace
+{
+constexpr int receiveTimeoutMs = 6000;
+constexpr int watchdogMs = 3000;
+
+juce::String deviceCheckErrorText (int reason)
+{
+    switch (reason)
+    {
+        case 1: return "  The Editor is out of date. Please, download the latest version.  ";
+        case 2: return "  The firmware of the device is out of date.  \n  Please, update the firmware to the latest version.  ";
+        case 3: return "  This model is not supported.  \n  Please, contact customer service.  ";
+        default: return {};
+    }
+}
+} // namespace
+
+// MIDI input thread. `bytes` holds the reply at its message positions: p m r a b1 b2 at 4..9.
+void MainContentComponent::handleIdentityReply (const uint8_t* bytes)
+{
+    if (connected)
+    {
+        replyFlag = true;
+        return;
+    }
+
+    stopTimer (searchTimer);
+    const uint8_t protocolLevel = bytes[4];
+    projectImage.modelIndex = (int32_t) bytes[5] - 3;
+    projectImage.hardwareRevision = (int32_t) bytes[6];
+    {
+        const juce::ScopedLock sl (textLock);
+        firmwareText = orvane::identity::firmwareText (bytes[7], bytes[8], bytes[9]);
+    }
+    pendingOperation = noOperation;
+
+    const int reason = orvane::identity::refusalReason (protocolLevel, projectImage.modelIndex,
+                                                         projectImage.hardwareRevision);
+    if (reason != 0)
+    {
+        post (InternalMessage::identityCheckFailed, reason);
+        return;
+    }
+
+    // Set before the request goes out, so that its operation-complete message finds step 1.
+    pendingOperation = downloadStep1;
+    sendToOrgan (orvane::protocol::dumpRequestFor (orvane::protocol::firstDump));
+    startTimer (receiveTimer, receiveTimeoutMs);
+}
+
+// A step moves on only from the step it expects: an identity reply on the MIDI thread may have
+// started the download over in the meantime.
+bool MainContentComponent::advanceOperation (PendingOperation from, PendingOperation to)
+{
+    return pendingOperation.compare_exchange_strong (from, to);
+}
+
+void MainContentComponent::handleOperationComplete()
+{
+    using namespace orvane::protocol;
+
+    if (advanceOperation (downloadStep1, downloadStep2))
+        sendToOrgan (dumpRequestFor (secondDump));
+    else if (advanceOperation (downloadStep2, downloadStep3))
+        sendToOrgan (dumpRequestFor (thirdDump));
+    else if (advanceOperation (downloadStep3, noOperation))
+        completeDownload();
+}
+
+void MainContentComponent::completeDownload()
+{
+    stopTimer (receiveTimer);
+    closeMessageBox();
+    updateAllControls();
+    showSection (currentSection, false);
+    showSection (currentSection, true);
+    setConnected (true);
+    writeSettings();
+}
+
+void MainContentComponent::showDeviceCheckError (int reason)
+{
+    const auto text = deviceCheckErrorText (reason);
+    if (text.isEmpty())
+        return;
+
+    switchButtonOff (connectButton);
+    showMessageBox ("Orvane Editor", text, "OK", 1, {}, 0, nullptr);
+}
+
+void MainContentComponent::setConnected (bool on)
+{
+    connected = on;
+
+    if (on)
+    {
+        connectionIndicator.setImage (juce::ImageCache::getFromMemory (SkinData::indicator_on_png,
+                                                                       SkinData::indicator_on_pngSize));
+        connectButton.setToggleState (true, juce::dontSendNotification);
+        modelLabel.setText (orvane::modelNameFor (projectImage.modelIndex) + " "
+                                + orvane::revisionNameFor (projectImage.hardwareRevision),
+                            juce::dontSendNotification);
+        firmwareLabel.setText (getFirmwareText(), juce::dontSendNotification);
+        replyFlag = false;
+        sendToOrgan (orvane::protocol::identityRequestMessage());
+        startTimer (watchdogTimer, watchdogMs);
+    }
+    else
+    {
+        connectionIndicator.setImage (juce::ImageCache::getFromMemory (SkinData::indicator_off_png,
+                                                                       SkinData::indicator_off_pngSize));
+        modelLabel.setText ({}, juce::dontSendNotification);
+        firmwareLabel.setText ({}, juce::dontSendNotification);
+        stopTimer (watchdogTimer);
+    }
+}

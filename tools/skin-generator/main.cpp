@@ -131,7 +131,7 @@ public:
         const auto toBox = AffineTransform::scale (box.getWidth() / gridUnits, box.getHeight() / gridUnits)
                                .translated (box.getX(), box.getY());
         const PathStrokeType line (lineWidth, PathStrokeType::curved, PathStrokeType::rounded);
-        const PathStrokeType gap (lineWidth * 2.5f, PathStrokeType::curved, PathStrokeType::rounded);
+        const PathStrokeType gap (lineWidth * 2.2f, PathStrokeType::curved, PathStrokeType::rounded);
 
         for (const auto& op : glyph.operations())
         {
@@ -349,9 +349,7 @@ Glyph fadersGlyph()
     for (int i = 0; i < 3; ++i)
     {
         g.stroke (polyline ({ { xs[i], 3.0f }, { xs[i], 21.0f } }));
-        const auto knob = roundedRect (xs[i] - 3.0f, knobs[i] - 2.0f, 6.0f, 4.0f, 1.2f);
-        g.erase (knob);
-        g.fill (knob);
+        g.fill (roundedRect (xs[i] - 3.25f, knobs[i] - 2.0f, 6.5f, 4.0f, 1.2f));
     }
     return g;
 }
@@ -373,16 +371,23 @@ Glyph softClipGlyph()
     return g;
 }
 
+// A rotary cabinet: the flared horn on its rotor hub, above the bass drum.
 Glyph hornAndDrumGlyph()
 {
+    Path horn;
+    horn.startNewSubPath (10.0f, 4.6f);
+    horn.quadraticTo (16.0f, 4.6f, 20.5f, 1.8f);
+    horn.lineTo (20.5f, 10.2f);
+    horn.quadraticTo (16.0f, 7.4f, 10.0f, 7.4f);
+
     Glyph g;
-    g.stroke (polyline ({ { 3.5f, 3.0f }, { 10.0f, 5.0f }, { 14.0f, 5.0f }, { 20.5f, 3.0f },
-                          { 20.5f, 9.5f }, { 14.0f, 7.5f }, { 10.0f, 7.5f }, { 3.5f, 9.5f } },
-                        true, 0.8f));
-    g.stroke (ellipse (12.0f, 14.0f, 7.5f, 2.5f));
-    g.stroke (polyline ({ { 4.5f, 14.0f }, { 4.5f, 19.0f } }));
-    g.stroke (polyline ({ { 19.5f, 14.0f }, { 19.5f, 19.0f } }));
-    g.stroke (lowerHalfEllipse (12.0f, 19.0f, 7.5f, 2.5f));
+    g.stroke (horn.createPathWithRoundedCorners (0.6f));
+    g.stroke (ellipse (7.5f, 6.0f, 2.5f, 2.5f));
+    g.stroke (polyline ({ { 3.0f, 6.0f }, { 5.0f, 6.0f } }));
+    g.stroke (ellipse (12.0f, 14.5f, 7.5f, 2.5f));
+    g.stroke (polyline ({ { 4.5f, 14.5f }, { 4.5f, 19.5f } }));
+    g.stroke (polyline ({ { 19.5f, 14.5f }, { 19.5f, 19.5f } }));
+    g.stroke (lowerHalfEllipse (12.0f, 19.5f, 7.5f, 2.5f));
     return g;
 }
 
@@ -469,12 +474,12 @@ Image topBarButtonImage (const Fonts& fonts, const Glyph& glyph, const String& c
         Graphics g (image);
         g.fillAll (state == State::normal ? Palette::black : Palette::topBarOver);
     }
-    drawGlyph (image, glyph, { 37.0f, 12.0f, 30.0f, 30.0f }, 2.0f,
+    drawGlyph (image, glyph, { 36.0f, 13.0f, 32.0f, 32.0f }, 2.0f,
                state == State::down ? Palette::accentBlue : Palette::glyphGrey);
 
     Graphics g (image);
     g.setColour (Palette::white);
-    drawCentredText (g, fonts.make (true, 11.0f).withExtraKerningFactor (0.04f), caption, width / 2.0f, 61.0f);
+    drawCentredText (g, fonts.make (true, 11.0f).withExtraKerningFactor (0.04f), caption, width / 2.0f, 63.0f);
     return image;
 }
 

@@ -10,8 +10,8 @@ MainContentComponent::~MainContentComponent()
     stopTimer (storeTimer);
     midiInput = nullptr;   // waits for a MIDI callback in progress; none runs after this
     midiOutput.close();
-    // An open message box is left to the framework, which discards it at shut-down; its
-    // callback cannot reach this component because the callback checks messageBox first.
+    // A box still open goes with the editor; its callback, if any, runs later without it.
+    closeMessageBox();
 }
 
 void MainContentComponent::paint (juce::Graphics&) {}

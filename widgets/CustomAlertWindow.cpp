@@ -1,5 +1,38 @@
 #include "widgets/CustomAlertWindow.h"
 
+juce::Font AWLookAndFeel::getTextButtonFont (juce::TextButton&, int /*buttonHeight*/)
+{
+    return font.withHeight ((float) (font.getHeight() * 0.8));
+}
+
+void AWLookAndFeel::drawAlertBox (juce::Graphics& g, juce::AlertWindow& alert,
+                                  const juce::Rectangle<int>& textArea, juce::TextLayout& textLayout)
+{
+    // The boxes carry no icon, so the text keeps the whole text area.
+    g.fillAll (alert.findColour (juce::AlertWindow::backgroundColourId));
+
+    g.setColour (alert.findColour (juce::AlertWindow::textColourId));
+    textLayout.draw (g, textArea.toFloat());
+
+    g.setColour (alert.findColour (juce::AlertWindow::outlineColourId));
+    g.drawRect (0, 0, alert.getWidth(), alert.getHeight(), 1);
+}
+
+int AWLookAndFeel::getAlertWindowButtonHeight()
+{
+    return (int) (font.getHeight() * 1.4);
+}
+
+juce::Font AWLookAndFeel::getAlertWindowMessageFont()
+{
+    return font;
+}
+
+juce::Font AWLookAndFeel::getAlertWindowFont()
+{
+    return font;
+}
+
 CustomAlertWindow::CustomAlertWindow (const juce::String& title)
     : juce::AlertWindow (title, {}, juce::MessageBoxIconType::NoIcon), lookAndFeel (new AWLookAndFeel())
 {

@@ -1,21 +1,37 @@
 #pragma once
 
+#include "widgets/ArialTypeface.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** Look of a message box. */
-class AWLookAndFeel : public juce::LookAndFeel_V3
+/** Look of one message box: every text and the buttons follow `font`. */
+class AWLookAndFeel : public orvane::ArialResolving<juce::LookAndFeel_V3>
 {
 public:
+    juce::Font getTextButtonFont (juce::TextButton& button, int buttonHeight) override;
+    void drawAlertBox (juce::Graphics& g, juce::AlertWindow& alert, const juce::Rectangle<int>& textArea,
+                       juce::TextLayout& textLayout) override;
+    int getAlertWindowButtonHeight() override;
+    juce::Font getAlertWindowMessageFont() override;
+    juce::Font getAlertWindowFont() override;
+
+    /** Font of the message; the title is drawn 1.1 times as high and bold, the buttons are
+        1.4 times as high with their text 0.8 times as high. */
     juce::Font font;
 };
 
-/** A message box with a look-and-feel of its own. */
+/** A message box without an icon, with a look-and-feel of its own so that its font and
+    button colours reach no other box. It is not opaque: a background colour that is not
+    fully opaque lets the panel show through. */
 class CustomAlertWindow : public juce::AlertWindow
 {
 public:
     explicit CustomAlertWindow (const juce::String& title);
     ~CustomAlertWindow() override;
 
+    /** This box's own look-and-feel, for writing its font and button colours. */
+    AWLookAndFeel* const lookAndFeel;
+
 private:
-    AWLookAndFeel* lookAndFeel;
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CustomAlertWindow)
 };

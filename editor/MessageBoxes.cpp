@@ -1,0 +1,106 @@
+// The editor's message boxes: one open at a time, synchronous (a nested modal loop that
+// returns the result) or asynchronous (the shared callback receives the result).
+#include "editor/MainContentComponent.h"
+
+#include <iostream>
+
+namespace
+{
+/** The look that every box of the editor gets: Arial 20 (title 22 bold, buttons 28 high with
+    16-high text) in black on an almost opaque white face with a black outline. */
+void applyMessageBoxLook (CustomAlertWindow& box)
+{
+    box.lookAndFeel->font = juce::Font ("Arial", 20.0f, juce::Font::plain);
+
+    box.setColour (juce::AlertWindow::backgroundColourId, juce::Colour (0xF8FFFFFFu));
+    box.setColour (juce::AlertWindow::textColourId, juce::Colour (0xFF000000u));
+    box.setColour (juce::AlertWindow::outlineColourId, juce::Colour (0xFF000000u));
+
+    box.getLookAndFeel().setColour (juce::TextButton::textColourOffId, juce::Colour (0xFF000000u));
+    box.getLookAndFeel().setColour (juce::TextButton::buttonColourId, juce::Colour (0xFFE2E2E2u));
+}
+/** The framework's buttons click on Return while they hold the keyboard focus, and the first
+    one would take it when the box opens. The box keeps the focus instead, so that Return
+    reaches the box itself: it clicks the button of a one-button box and does nothing in a box
+    with two buttons or none. */
+void keepKeysForTheBox (CustomAlertWindow& box)
+{
+    for (auto* child : box.getChildren())
+        if (auto* button = dynamic_cast<juce::Button*> (child))
+            button->setWantsKeyboardFocus (false);
+
+    box.setWantsKeyboardFocus (true);
+}
+} // namespace
+
+int MainContentComponent::showMessageBox (const juce::String& title, const juce::String& message,
+                                          const juce::String& firstButtonText, int firstButtonResult,
+                                          const juce::String& secondButtonText, int secondButtonResult,
+                                          void (*callback) (int, void*))
+{
+    closeMessageBox();
+
+    auto* box = new CustomAlertWindow (title);
+    messageBox = box;
+    box->setEscapeKeyCancels (false);
+    applyMessageBoxLook (*box);
+    box->setMessage (message);
+
+    // Each text gives its own button; no button has a shortcut key.
+    if (firstButtonText.isNotEmpty())
+        box->addButton (firstButtonText, firstButtonResult, juce::KeyPress(), juce::KeyPress());
+    if (secondButtonText.isNotEmpty())
+        box->addButton (secondButtonText, secondButtonResult, juce::KeyPress(), juce::KeyPress());
+    keepKeysForTheBox (*box);
+
+    const juce::Component::SafePointer<CustomAlertWindow> ownBox (box);
+
+    if (callback != nullptr)
+    {
+        // The framework calls back later, when this component or the box may be gone: the
+        // callback gets this component only while both exist and the box is still the open
+        // one, and null otherwise (replaced, closed by code, or the editor destroyed).
+        const juce::Component::SafePointer<MainContentComponent> owner (this);
+        box->enterModalState (true,
+                              juce::ModalCallbackFunction::create ([callback, owner, ownBox] (int result)
+                              {
+                                  auto* component = owner.getComponent();
+                                  const bool stillOpen = component != nullptr && ownBox != nullptr
+                                                      && component->messageBox == ownBox;
+                                  callback (result, stillOpen ? component : nullptr);
+                              }),
+                              true);
+        return 0;
+    }
+
+    // Timers and posted messages run inside the loop and may close or replace this box; a
+    // replacing request has then deleted it already, and the newer box stays open.
+    const int result = box->runModalLoop();
+    delete ownBox.getComponent();
+    return result;
+}
+
+void MainContentComponent::closeMessageBox()
+{
+    if (auto* box = messageBox.getComponent())
+    {
+        box->exitModalState (0);
+        delete box;   // clears messageBox
+    }
+}
+
+void MainContentComponent::messageBoxCallback (int result, void* context)
+{
+    std::cerr << "messageBoxCallback: exit with result = " << result << std::endl;
+
+    auto* component = static_cast<MainContentComponent*> (context);
+    if (component == nullptr || component->messageBox == nullptr)
+        return;
+
+    switch (result)
+    {
+        case 1: component->cancelSearch(); break;
+        case 2: component->cancelTonewheelUpload(); break;
+        default: break;
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace orvane
+{
+/** The family that stands in for "Arial" among the installed families: "Arial" itself when it
+    is there, else the metric-compatible "Liberation Sans", else none (empty). */
+juce::String arialFamilyAmong (const juce::StringArray& installedFamilies);
+
+/** The typeface for a font named "Arial" on a system without Arial: the same style of
+    Liberation Sans. Null for every other font, and where Arial itself is installed, so that
+    the framework's own lookup serves those.
+
+    The framework matches family names exactly and ignores the system's font aliases, so
+    without this a font named "Arial" falls back to one regular face and loses bold. */
+juce::Typeface::Ptr findArialSubstitute (const juce::Font& font);
+
+/** A look-and-feel whose typeface lookup resolves "Arial" as above and leaves every other
+    font to LookAndFeelBase. The framework resolves the typefaces of all fonts through the
+    default look-and-feel, so one of these must be the default for the substitute to apply
+    everywhere. */
+template <class LookAndFeelBase>
+class ArialResolving : public LookAndFeelBase
+{
+public:
+    using LookAndFeelBase::LookAndFeelBase;
+
+    juce::Typeface::Ptr getTypefaceForFont (const juce::Font& font) override
+    {
+        if (auto substitute = findArialSubstitute (font))
+            return substitute;
+
+        return LookAndFeelBase::getTypefaceForFont (font);
+    }
+};
+} // namespace orvane

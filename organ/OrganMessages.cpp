@@ -8,6 +8,9 @@ void MainContentComponent::sendToOrgan (const juce::MidiMessage& message)
 
 void MainContentComponent::sendParameter (uint8_t index)
 {
+    if (index >= orvane::numParameters)
+        return;
+
     const float value = projectImage.getValue (index);
     if (index < orvane::firstByteParameter)
         sendFloatParameter (&midiOutput, index, value);

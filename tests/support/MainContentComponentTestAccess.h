@@ -1,0 +1,44 @@
+#pragma once
+
+#include "editor/MainContentComponent.h"
+#include "support/RecordingPort.h"
+
+/** The tests' way to the main component's private members. One definition for every test
+    file, since the component befriends exactly this struct; add what a test needs here. */
+struct MainContentComponentTestAccess
+{
+    static auto& receiveBuffer (MainContentComponent& c) { return c.receiveBuffer; }
+    static auto& midiOutput (MainContentComponent& c) { return c.midiOutput; }
+
+    /** Opens a recording output in place of a port; returns its record. */
+    static std::shared_ptr<orvane::test::SentMessages> recordOutput (MainContentComponent& c)
+    {
+        auto sent = std::make_shared<orvane::test::SentMessages>();
+        c.midiOutput.replace (std::make_unique<orvane::test::RecordingPort> (sent));
+        return sent;
+    }
+    static auto& pendingOperation (MainContentComponent& c) { return c.pendingOperation; }
+    static auto& projectImage (MainContentComponent& c) { return c.projectImage; }
+
+    /** The MIDI input callback, as the input's thread calls it. */
+    static void receive (MainContentComponent& c, const juce::MidiMessage& message)
+    {
+        c.handleIncomingMidiMessage (nullptr, message);
+    }
+
+    // Upload fields that the File Dump packet is built from.
+    static uint8_t* uploadBuffer (MainContentComponent& c) { return c.uploadBuffer.get(); }
+    static auto& packetNumber (MainContentComponent& c) { return c.packetNumber; }
+    static auto& chunkSize (MainContentComponent& c) { return c.chunkSize; }
+    static auto& uploadCursor (MainContentComponent& c) { return c.uploadCursor; }
+    static void sendTonewheelPacket (MainContentComponent& c) { c.sendTonewheelPacket(); }
+
+    // Connection course.
+    static juce::Button& connectButton (MainContentComponent& c) { return c.connectButton; }
+    static CustomAlertWindow* messageBox (MainContentComponent& c) { return c.messageBox.getComponent(); }
+    static juce::Label& modelLabel (MainContentComponent& c) { return c.modelLabel; }
+    static juce::Label& firmwareLabel (MainContentComponent& c) { return c.firmwareLabel; }
+    static bool isTimerRunning (MainContentComponent& c, int timer) { return c.isTimerRunning (timer); }
+    static auto& inIdx (MainContentComponent& c) { return c.inIdx; }
+    static auto& outIdx (MainContentComponent& c) { return c.outIdx; }
+};

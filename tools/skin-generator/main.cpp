@@ -263,17 +263,17 @@ Path curve (float x0, float x1, const std::function<float (float)>& f)
 Glyph openFolderGlyph()
 {
     Glyph g;
-    g.stroke (polyline ({ { 3.0f, 19.0f }, { 3.0f, 5.0f }, { 9.0f, 5.0f }, { 11.0f, 7.0f }, { 19.0f, 7.0f }, { 19.0f, 10.5f } }, false, 1.5f));
-    g.stroke (polyline ({ { 3.0f, 19.0f }, { 6.5f, 11.0f }, { 22.0f, 11.0f }, { 18.5f, 19.0f } }, true, 1.0f));
+    g.stroke (polyline ({ { 3.0f, 18.75f }, { 3.0f, 5.25f }, { 9.0f, 5.25f }, { 10.5f, 6.75f }, { 18.75f, 6.75f }, { 18.75f, 11.25f } }, false, 1.5f));
+    g.stroke (polyline ({ { 3.0f, 18.75f }, { 6.75f, 11.25f }, { 21.75f, 11.25f }, { 18.0f, 18.75f } }, true, 1.0f));
     return g;
 }
 
 Glyph floppyDiskGlyph()
 {
     Glyph g;
-    g.stroke (polyline ({ { 3.5f, 3.5f }, { 16.5f, 3.5f }, { 20.5f, 7.5f }, { 20.5f, 20.5f }, { 3.5f, 20.5f } }, true, 2.0f));
-    g.stroke (polyline ({ { 7.5f, 3.5f }, { 7.5f, 8.5f }, { 15.0f, 8.5f }, { 15.0f, 3.5f } }, false, 1.0f));
-    g.stroke (polyline ({ { 7.0f, 20.5f }, { 7.0f, 13.5f }, { 17.0f, 13.5f }, { 17.0f, 20.5f } }, false, 1.0f));
+    g.stroke (polyline ({ { 3.75f, 3.75f }, { 16.5f, 3.75f }, { 20.25f, 7.5f }, { 20.25f, 20.25f }, { 3.75f, 20.25f } }, true, 2.0f));
+    g.stroke (polyline ({ { 7.5f, 3.75f }, { 7.5f, 8.25f }, { 15.0f, 8.25f }, { 15.0f, 3.75f } }, false, 1.0f));
+    g.stroke (polyline ({ { 6.75f, 20.25f }, { 6.75f, 13.5f }, { 17.25f, 13.5f }, { 17.25f, 20.25f } }, false, 1.0f));
     return g;
 }
 
@@ -291,11 +291,11 @@ Glyph connectGlyph()
 Glyph discStackGlyph()
 {
     Glyph g;
-    g.stroke (ellipse (12.0f, 6.0f, 8.0f, 3.0f));
-    g.stroke (polyline ({ { 4.0f, 6.0f }, { 4.0f, 18.0f } }));
-    g.stroke (polyline ({ { 20.0f, 6.0f }, { 20.0f, 18.0f } }));
-    g.stroke (lowerHalfEllipse (12.0f, 12.0f, 8.0f, 3.0f));
-    g.stroke (lowerHalfEllipse (12.0f, 18.0f, 8.0f, 3.0f));
+    g.stroke (ellipse (12.0f, 6.0f, 8.25f, 3.0f));
+    g.stroke (polyline ({ { 3.75f, 6.0f }, { 3.75f, 18.0f } }));
+    g.stroke (polyline ({ { 20.25f, 6.0f }, { 20.25f, 18.0f } }));
+    g.stroke (lowerHalfEllipse (12.0f, 12.0f, 8.25f, 3.0f));
+    g.stroke (lowerHalfEllipse (12.0f, 18.0f, 8.25f, 3.0f));
     return g;
 }
 
@@ -303,12 +303,12 @@ Glyph returnArrowGlyph()
 {
     Glyph g;
     Path shaft;
-    shaft.startNewSubPath (4.0f, 8.5f);
-    shaft.lineTo (14.0f, 8.5f);
-    shaft.addCentredArc (14.0f, 14.0f, 5.5f, 5.5f, 0.0f, 0.0f, MathConstants<float>::pi);
-    shaft.lineTo (9.0f, 19.5f);
+    shaft.startNewSubPath (3.75f, 7.5f);
+    shaft.lineTo (14.25f, 7.5f);
+    shaft.addCentredArc (14.25f, 13.875f, 6.375f, 6.375f, 0.0f, 0.0f, MathConstants<float>::pi);
+    shaft.lineTo (8.25f, 20.25f);
     g.stroke (shaft);
-    g.stroke (polyline ({ { 8.0f, 4.5f }, { 4.0f, 8.5f }, { 8.0f, 12.5f } }));
+    g.stroke (polyline ({ { 8.25f, 3.0f }, { 3.75f, 7.5f }, { 8.25f, 12.0f } }));
     return g;
 }
 
@@ -384,17 +384,17 @@ Glyph hornAndDrumGlyph()
     g.stroke (horn.createPathWithRoundedCorners (0.6f));
     g.stroke (ellipse (7.5f, 6.0f, 2.5f, 2.5f));
     g.stroke (polyline ({ { 3.0f, 6.0f }, { 5.0f, 6.0f } }));
-    g.stroke (ellipse (12.0f, 14.5f, 7.5f, 2.5f));
-    g.stroke (polyline ({ { 4.5f, 14.5f }, { 4.5f, 19.5f } }));
-    g.stroke (polyline ({ { 19.5f, 14.5f }, { 19.5f, 19.5f } }));
-    g.stroke (lowerHalfEllipse (12.0f, 19.5f, 7.5f, 2.5f));
+    g.stroke (ellipse (12.0f, 14.5f, 8.0f, 2.5f));
+    g.stroke (polyline ({ { 4.0f, 14.5f }, { 4.0f, 19.0f } }));
+    g.stroke (polyline ({ { 20.0f, 14.5f }, { 20.0f, 19.0f } }));
+    g.stroke (lowerHalfEllipse (12.0f, 19.0f, 8.0f, 2.5f));
     return g;
 }
 
 Glyph cubeGlyph()
 {
-    const Point<float> top (12.0f, 2.5f), upperRight (20.5f, 7.25f), lowerRight (20.5f, 16.75f),
-        bottom (12.0f, 21.5f), lowerLeft (3.5f, 16.75f), upperLeft (3.5f, 7.25f), centre (12.0f, 12.0f);
+    const Point<float> top (12.0f, 2.5f), upperRight (20.0f, 7.0f), lowerRight (20.0f, 17.0f),
+        bottom (12.0f, 21.5f), lowerLeft (4.0f, 17.0f), upperLeft (4.0f, 7.0f), centre (12.0f, 11.5f);
     Glyph g;
     g.stroke (polyline ({ top, upperRight, lowerRight, bottom, lowerLeft, upperLeft }, true, 1.0f));
     g.stroke (polyline ({ upperLeft, centre, upperRight }));
@@ -435,16 +435,20 @@ Glyph toolsGlyph()
                                 .rotated (-MathConstants<float>::pi / 4.0f)
                                 .translated (12.0f, 12.0f);
 
-    Path shaft = polyline ({ { -12.0f, 0.0f }, { 1.5f, 0.0f } });
-    Path handle = roundedRect (1.5f, -2.6f, 10.0f, 5.2f, 2.0f);
+    Path shaft = polyline ({ { -11.5f, 0.0f }, { 2.0f, 0.0f } });
+    Path handle = roundedRect (2.0f, -2.8f, 10.0f, 5.6f, 2.2f);
     shaft.applyTransform (screwdriverAxis);
     handle.applyTransform (screwdriverAxis);
 
     Path wrench = wrenchOutline();
     wrench.applyTransform (wrenchAxis);
 
+    Path screwdriver (shaft);
+    screwdriver.addPath (handle);
+
+    // The screwdriver lies across the wrench: a gap in the wrench's outline around it.
     Glyph g;
-    g.stroke (shaft).stroke (handle).erase (wrench).stroke (wrench);
+    g.stroke (wrench).erase (screwdriver).stroke (screwdriver);
     return g;
 }
 
@@ -495,13 +499,13 @@ Image sectionButtonImage (const Fonts& fonts, const Glyph& glyph, const String& 
         g.fillRect (width - 1, 0, 1, height);
         g.fillRect (0, height - 1, width, 1);
     }
-    drawGlyph (image, glyph, { 16.0f, 9.5f, 20.0f, 20.0f }, 1.5f, ink);
+    drawGlyph (image, glyph, { 14.5f, 7.5f, 24.0f, 24.0f }, 1.5f, ink);
 
     Graphics g (image);
     g.setColour (ink);
     const Font font = fonts.make (false, 14.0f);
     GlyphArrangement glyphs;
-    glyphs.addLineOfText (font, title, 48.0f, 24.5f);
+    glyphs.addLineOfText (font, title, 50.0f, 24.0f);
     glyphs.draw (g);
     return image;
 }
@@ -523,7 +527,7 @@ Image subPageTabImage (const Fonts& fonts, const String& caption, State state)
     g.strokePath (tab, PathStrokeType (1.0f, PathStrokeType::mitered));
 
     g.setColour (state == State::down ? Palette::accentBlue : Palette::tabText);
-    const Font font = fonts.make (true, 10.5f).withExtraKerningFactor (0.04f);
+    const Font font = fonts.make (true, 11.0f).withExtraKerningFactor (0.04f);
     drawCentredText (g, font, caption, (slant / 2.0f + width) / 2.0f,
                      std::round ((height - 1) / 2.0f + capHeight (font) / 2.0f));
     return image;

@@ -42,9 +42,10 @@ struct StateName { State state; const char* suffix; };
 const StateName buttonStates[] = { { State::normal, "normal" }, { State::over, "over" }, { State::down, "down" } };
 
 //==============================================================================
-// Fonts: Liberation Sans, metric-compatible with Arial, loaded from its files.
-// Vertical metrics of Liberation Sans as fractions of the em.
+// The framework's font height is ascent plus descent: for Liberation Sans 2288 / 2048 of the em.
 constexpr float heightPerEm = 2288.0f / 2048.0f;
+
+// Liberation Sans (metric-compatible with Arial, the panel's typeface), loaded from its files.
 
 class Fonts
 {
@@ -54,8 +55,7 @@ public:
 
     bool isValid() const { return regular != nullptr && bold != nullptr; }
 
-    // A font whose em square is the given number of pixels. The framework's font height is
-    // ascent plus descent, for Liberation Sans (2288 / 2048) of the em.
+    // A font whose em square is the given number of pixels.
     Font make (bool isBold, float emPixels) const
     {
         return Font (isBold ? bold : regular).withHeight (emPixels * heightPerEm);
@@ -76,7 +76,6 @@ private:
 
     Typeface::Ptr regular, bold;
 };
-
 
 // Height of the capitals of a font, measured on its outline of "H".
 float capHeight (const Font& font)
@@ -536,7 +535,8 @@ Image subPageTabImage (const Fonts& fonts, const String& caption, State state)
 Image sectionIconImage (const Glyph& glyph)
 {
     Image image (Image::ARGB, 88, 70, true);
-    drawGlyph (image, glyph, { 17.0f, 8.0f, 54.0f, 54.0f }, 3.5f, Palette::accentBlue);
+    // Twice the section buttons' scale, lines on pixel centres like theirs.
+    drawGlyph (image, glyph, { 20.5f, 11.5f, 48.0f, 48.0f }, 3.0f, Palette::accentBlue);
     return image;
 }
 

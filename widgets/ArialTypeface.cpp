@@ -32,4 +32,10 @@ juce::Typeface::Ptr findArialSubstitute (const juce::Font& font)
     substitute.setTypefaceName (family);
     return juce::Typeface::createSystemTypefaceFor (substitute);
 }
+
+void useAsDefaultLookAndFeel (juce::LookAndFeel* lookAndFeel)
+{
+    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel);
+    juce::Typeface::clearTypefaceCache();
+}
 } // namespace orvane

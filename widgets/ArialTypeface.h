@@ -16,10 +16,15 @@ juce::String arialFamilyAmong (const juce::StringArray& installedFamilies);
     without this a font named "Arial" falls back to one regular face and loses bold. */
 juce::Typeface::Ptr findArialSubstitute (const juce::Font& font);
 
+/** Makes `lookAndFeel` the application's default (null: the framework's own) and forgets the
+    typefaces resolved so far, which the framework keeps by family and style: every font is
+    then resolved anew through the new default. */
+void useAsDefaultLookAndFeel (juce::LookAndFeel* lookAndFeel);
+
 /** A look-and-feel whose typeface lookup resolves "Arial" as above and leaves every other
     font to LookAndFeelBase. The framework resolves the typefaces of all fonts through the
-    default look-and-feel, so one of these must be the default for the substitute to apply
-    everywhere. */
+    default look-and-feel, so one of these must be the default (useAsDefaultLookAndFeel) for
+    the substitute to apply anywhere. */
 template <class LookAndFeelBase>
 class ArialResolving : public LookAndFeelBase
 {

@@ -299,15 +299,13 @@ class ArialThroughTheDefaultLook : public ::testing::Test
 protected:
     void SetUp() override
     {
-        juce::LookAndFeel::setDefaultLookAndFeel (&look);
-        juce::Typeface::clearTypefaceCache();
+        orvane::useAsDefaultLookAndFeel (&look);
         family = orvane::arialFamilyAmong (juce::Font::findAllTypefaceNames());
     }
 
     void TearDown() override
     {
-        juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
-        juce::Typeface::clearTypefaceCache();
+        orvane::useAsDefaultLookAndFeel (nullptr);
     }
 
     orvane::ArialResolving<juce::LookAndFeel_V4> look;

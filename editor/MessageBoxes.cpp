@@ -19,6 +19,7 @@ void applyMessageBoxLook (CustomAlertWindow& box)
     box.getLookAndFeel().setColour (juce::TextButton::textColourOffId, juce::Colour (0xFF000000u));
     box.getLookAndFeel().setColour (juce::TextButton::buttonColourId, juce::Colour (0xFFE2E2E2u));
 }
+
 /** The framework's buttons click on Return while they hold the keyboard focus, and the first
     one would take it when the box opens. The box keeps the focus instead, so that Return
     reaches the box itself: it clicks the button of a one-button box and does nothing in a box
@@ -89,6 +90,9 @@ void MainContentComponent::closeMessageBox()
     }
 }
 
+// The callback of every asynchronous box; context is the editor while its box is the open one,
+// else null. The diagnostic line goes straight to the standard error stream, flushed, on every
+// platform and in every build.
 void MainContentComponent::messageBoxCallback (int result, void* context)
 {
     std::cerr << "messageBoxCallback: exit with result = " << result << std::endl;

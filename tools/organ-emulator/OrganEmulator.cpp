@@ -63,10 +63,12 @@ namespace
                 return "byte of 80 or above inside a System Exclusive message";
             return {};
         }
+        if (b[0] == 0xf7)
+            return "end of System Exclusive without its start";
         const auto length = b[0] < 0xf0 ? ((b[0] & 0xe0) == 0xc0 ? 2u : 3u)
                                         : (b[0] == 0xf2 ? 3u : (b[0] == 0xf1 || b[0] == 0xf3) ? 2u : 1u);
-        if (b[0] == 0xf7 || b.size() != length)
-            return "message of the wrong length";
+        if (b.size() != length || std::any_of (b.begin() + 1, b.end(), [] (uint8_t x) { return x >= 0x80; }))
+            return "channel or system message of the wrong form";
         return {};
     }
 
@@ -505,7 +507,6 @@ struct OrganEmulator::Impl
                 break;
             case 0x03:
                 expectLength (m, 6);
-                ++storeCount;
                 answer (pairIndex, Answer::store, m.timeMs, { operationComplete });
                 break;
             case 0x04:
@@ -871,7 +872,6 @@ struct OrganEmulator::Impl
     int nakCountForPacket = 0;
     bool downloadDone = false;
     int pingsAnswered = 0;
-    int storeCount = 0;
 
     std::vector<PortPair> pairs;
     bool plugged = false, listening = false, stopping = false;

@@ -345,6 +345,25 @@ TEST_F (MessageBoxes, CallbackNeverReachesADestroyedEditor)
     }
 }
 
+TEST_F (MessageBoxes, CancelOfABoxReplacedBeforeItsCallbackLeavesTheNewBoxAlone)
+{
+    // Cancel on the search box (result 1), then a reply replaces the box before the framework
+    // has called back: cancelling the search then would close the newer box.
+    StderrCapture err;
+    showAsync ("Searching for the organ...", "Cancel", 1);
+    ASSERT_NE (frontBox(), nullptr);
+    frontBox()->exitModalState (1);
+    showAsync ("Sending the project...", {}, 0);
+    auto* newer = frontBox();
+    ASSERT_NE (newer, nullptr);
+
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return ! err.text().empty(); }, 5000));
+    runMessageLoopFor (100);
+    EXPECT_EQ (err.text(), "messageBoxCallback: exit with result = 1\n");
+    EXPECT_EQ (frontBox(), newer);
+    EXPECT_EQ (numberOfBoxes(), 1);
+}
+
 TEST_F (MessageBoxes, EveryBoxGetsTheMessageBoxLook)
 {
     showAsync ("Searching for the organ...", "Cancel", 1);

@@ -41,4 +41,21 @@ struct MainContentComponentTestAccess
     static bool isTimerRunning (MainContentComponent& c, int timer) { return c.isTimerRunning (timer); }
     static auto& inIdx (MainContentComponent& c) { return c.inIdx; }
     static auto& outIdx (MainContentComponent& c) { return c.outIdx; }
+
+    // Settings, mapping and refresh.
+    static void writeSettings (MainContentComponent& c) { c.writeSettings(); }
+    static void updateAllControls (MainContentComponent& c) { c.updateAllControls(); }
+    static juce::PopupMenu& uploadMenu (MainContentComponent& c) { return c.uploadMenu; }
+    static auto& currentSection (MainContentComponent& c) { return c.currentSection; }
+    static juce::Button& sectionButton (MainContentComponent& c, int section) { return c.sectionButtons[(size_t) section]; }
+    static juce::Slider& chorusLevelSlider (MainContentComponent& c) { return c.chorusLevelSlider; }
+
+    /** The slider of a parameter; for 31 the Chorus Mix slider. */
+    static juce::Slider& slider (MainContentComponent& c, int parameter) { return *c.findSlidersForParameter (parameter).getFirst(); }
+    static juce::ComboBox& comboBox (MainContentComponent& c, int parameter) { return *c.findComboBoxForParameter (parameter); }
+    static void setTonewheelSlotName (MainContentComponent& c, int slot, const juce::String& name)
+    {
+        const juce::ScopedLock sl (c.textLock);
+        c.tonewheelSlotNames[(size_t) slot] = name;
+    }
 };

@@ -158,8 +158,6 @@ private:
     void renameTonewheelSlotItem (int slot);
     void updateControlForParameter (int index);
     void updateAllControls();
-    void refreshSliders();
-    void showChoice (int index);   // the item of the selector of parameter index, or none
     void showSection (int section, bool visible);
     void sectionOrSubPageClicked (juce::Button* button);
     float paramToSliderValue (int index);
@@ -182,6 +180,26 @@ private:
 
     // -- section pages: begin --
     friend struct PanelTestAccess;
+
+    /** The default look-and-feel while the panel exists. The framework looks up the typeface
+        of every font through the default look-and-feel, so this is what gives the panel's
+        "Arial" texts (labels, sliders, selectors, menus) Liberation Sans where Arial is missing. */
+    struct DefaultLookAndFeel : public orvane::ArialResolving<juce::LookAndFeel_V4>
+    {
+        DefaultLookAndFeel() : previous (&juce::LookAndFeel::getDefaultLookAndFeel())
+        {
+            orvane::useAsDefaultLookAndFeel (this);
+        }
+
+        ~DefaultLookAndFeel() override
+        {
+            if (&juce::LookAndFeel::getDefaultLookAndFeel() == this)
+                orvane::useAsDefaultLookAndFeel (previous.get());   // null when that one is gone
+        }
+
+        juce::WeakReference<juce::LookAndFeel> previous;
+    };
+    DefaultLookAndFeel defaultLookAndFeel;
 
     /** The icon and title at the head of one section page. */
     struct SectionHeader

@@ -158,6 +158,8 @@ private:
     void renameTonewheelSlotItem (int slot);
     void updateControlForParameter (int index);
     void updateAllControls();
+    void refreshSliders();
+    void showChoice (int index);   // the item of the selector of parameter index, or none
     void showSection (int section, bool visible);
     void sectionOrSubPageClicked (juce::Button* button);
     float paramToSliderValue (int index);

@@ -1,0 +1,518 @@
+// The connection course end to end: the editor, in the real message loop, talks through the
+// virtual ports to the organ emulator on its own threads.
+#include "organ-emulator/OrganEmulator.h"
+#include "support/MainContentComponentTestAccess.h"
+#include "support/TestHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace orvane;
+using Access = MainContentComponentTestAccess;
+using emulator::Answer;
+
+namespace
+{
+const juce::String organPort ("Halvorin Orvane MIDI Port");
+const juce::Array<uint8_t> identityRequestBytes { 0xF0, 0x7D, 0x1E, 0x06, 0x01, 0xF7 };
+
+const juce::String searchingText ("  Searching for the connected device...  ");
+const juce::String notFoundText ("  Device not found!  The firmware of the device is too old or the midi port may be in use by another application. Please, close it and retry.  ");
+const juce::String portInUseText ("  The midi port may be in use by another  \n  application. Please, close it and retry.  ");
+const juce::String receiveFailedText ("  Communication error!  \n  Failed to receive data.  \n  Please, reconnect to the device.  ");
+const juce::String lostText ("  Communication error!  \n  Device lost connection.  \n  Please, reconnect to the device.  ");
+
+double now() { return juce::Time::getMillisecondCounterHiRes(); }
+
+bool isIdentityRequest (const emulator::Message& m)
+{
+    return m.bytes == emulator::Bytes (identityRequestBytes.begin(), identityRequestBytes.end());
+}
+
+/** Answers the editor's synchronous boxes, which would otherwise hold the test inside their
+    modal loops: every box that opens is recorded with its text and time and, unless it is one
+    the test keeps open, clicked with its first button. A thread of its own asks the message
+    thread to look every 2 ms: timers run late inside a modal loop entered from another timer's
+    callback, and a message that reposts itself would starve the loop. */
+class BoxWatcher
+{
+public:
+    struct Seen { juce::String text; double timeMs; };
+
+    explicit BoxWatcher (MainContentComponent& c) : state (std::make_shared<State> (c))
+    {
+        poller = std::thread ([this]
+        {
+            while (! stopping)
+            {
+                juce::MessageManager::callAsync ([s = state] { s->look(); });
+                std::this_thread::sleep_for (std::chrono::milliseconds (2));
+            }
+        });
+    }
+
+    ~BoxWatcher()
+    {
+        stopping = true;
+        poller.join();
+        state->component = nullptr;   // looks still queued find no editor
+    }
+
+    juce::StringArray& keepOpen() { return state->keepOpen; }
+
+    bool sawBox (const juce::String& text) const { return timeOf (text) >= 0; }
+    double timeOf (const juce::String& text) const
+    {
+        for (const auto& s : state->seen)
+            if (s.text == text)
+                return s.timeMs;
+        return -1;
+    }
+
+private:
+    struct State
+    {
+        explicit State (MainContentComponent& c) : component (&c) {}
+
+        void look()
+        {
+            auto* box = component != nullptr ? Access::messageBox (*component) : nullptr;
+            if (box == nullptr || box == lastBox.getComponent())
+                return;
+            lastBox = box;
+            // The box describes itself for accessibility as its title, ". " and its message.
+            const auto text = box->getDescription().fromFirstOccurrenceOf (box->getName() + ". ", false, false);
+            seen.push_back (Seen { text, now() });
+            if (! keepOpen.contains (text))
+                box->exitModalState (1);
+        }
+
+        MainContentComponent* component;
+        juce::Component::SafePointer<juce::Component> lastBox;   // a new box may reuse a freed address
+        std::vector<Seen> seen;
+        juce::StringArray keepOpen { searchingText };
+    };
+
+    std::shared_ptr<State> state;
+    std::atomic<bool> stopping { false };
+    std::thread poller;
+};
+
+/** An editor on the virtual ports of a folder of its own, with its boxes watched. */
+struct Rig
+{
+    test::TemporaryFolder folder;
+    std::unique_ptr<emulator::OrganEmulator> organ;
+    std::unique_ptr<MainContentComponent> editor;
+    std::unique_ptr<BoxWatcher> boxes;
+    juce::String savedHome;
+
+    void startOrgan (emulator::Options options)
+    {
+        options.folder = folder.get();
+        organ = std::make_unique<emulator::OrganEmulator> (std::move (options));
+        ASSERT_TRUE (organ->isListening());
+    }
+
+    void startEditor()
+    {
+        // Settings of its own: a port pair remembered by an earlier test would change the course.
+        const auto home = folder.get().getChildFile ("home");
+        home.createDirectory();
+        setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+        setenv ("ORVANE_VIRTUAL_MIDI", folder.get().getFullPathName().toRawUTF8(), 1);
+        editor = std::make_unique<MainContentComponent>();
+        boxes = std::make_unique<BoxWatcher> (*editor);
+    }
+
+    Rig() : savedHome (juce::SystemStats::getEnvironmentVariable ("HOME", {})) {}
+
+    ~Rig()
+    {
+        setenv ("HOME", savedHome.toRawUTF8(), 1);
+        boxes = nullptr;
+        editor = nullptr;
+        organ = nullptr;
+        unsetenv ("ORVANE_VIRTUAL_MIDI");
+    }
+
+    juce::Button& connect() { return Access::connectButton (*editor); }
+
+    /** Clicks CONNECT as the mouse does (asynchronously) and returns the time of the click. */
+    double clickConnect()
+    {
+        const double t = now();
+        connect().triggerClick();
+        return t;
+    }
+
+    bool waitConnected (int timeoutMs = 3000)
+    {
+        return test::runMessageLoopUntil ([this] { return editor->isConnected(); }, timeoutMs);
+    }
+    bool waitForBox (const juce::String& text, int timeoutMs)
+    {
+        return test::runMessageLoopUntil ([&] { return boxes->sawBox (text); }, timeoutMs);
+    }
+
+    std::vector<emulator::Message> pingsReceived() const
+    {
+        std::vector<emulator::Message> pings;
+        for (const auto& m : organ->getReceived())
+            if (isIdentityRequest (m))
+                pings.push_back (m);
+        return pings;
+    }
+};
+
+emulator::Options organOptions (emulator::Identity identity = {})
+{
+    emulator::Options options;
+    options.identity = identity;
+    return options;
+}
+} // namespace
+
+TEST (Connection, OrganFoundByNameIsIdentifiedDownloadedAndShown)
+{
+    Rig rig;
+    rig.startOrgan (organOptions ({ 5, 6, 1, 1, 30, 0 }));
+    rig.startEditor();
+
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitConnected());
+    const double connectedAt = now();
+
+    // Connected within one round trip of the organ's last answer.
+    const auto sent = rig.organ->getSent();
+    ASSERT_FALSE (sent.empty());
+    EXPECT_LT (connectedAt - sent.back().timeMs, 1000.0);
+
+    EXPECT_TRUE (rig.connect().getToggleState());
+    EXPECT_EQ (Access::modelLabel (*rig.editor).getText(), "Orvane Mod NRS");
+    EXPECT_EQ (Access::firmwareLabel (*rig.editor).getText(), "rel 1.3.0");
+    EXPECT_EQ (Access::messageBox (*rig.editor), nullptr) << "the search box closes with the download";
+    EXPECT_TRUE (Access::isTimerRunning (*rig.editor, watchdogTimer));
+    EXPECT_FALSE (Access::isTimerRunning (*rig.editor, receiveTimer));
+    EXPECT_FALSE (Access::isTimerRunning (*rig.editor, searchTimer));
+
+    // The three dump requests went out in their order, each after the previous step's answer.
+    std::vector<uint8_t> requests;
+    for (const auto& m : rig.organ->getReceived())
+        if (m.bytes.size() == 6 && m.bytes[3] == 0x04)
+            requests.push_back (m.bytes[4]);
+    EXPECT_EQ (requests, (std::vector<uint8_t> { 0x7D, 0x7E, 0x7C }));
+    EXPECT_TRUE (rig.organ->getAnomalies().isEmpty()) << rig.organ->getAnomalies().joinIntoString ("\n");
+}
+
+TEST (Connection, FirmwareAndModelLabels)
+{
+    struct Case { emulator::Identity identity; const char* model; const char* firmware; };
+    const Case cases[] = {
+        { { 5, 3, 0, 1, 2, 0 }, "Orvane ", "rel 1.2" },
+        { { 5, 4, 1, 1, 25, 0 }, "Orvane Rise NRS", "rel 1.25" },
+        { { 5, 5, 0, 1, 20, 6 }, "Orvane Aria ", "rel 1.2.6" },
+        { { 5, 6, 0, 2, 100, 3 }, "Orvane Mod ", "rel 2.10.3" },
+        { { 5, 3, 0, 0, 0, 0 }, "Orvane ", "rel 0.0" },
+    };
+    for (const auto& c : cases)
+    {
+        Rig rig;
+        rig.startOrgan (organOptions (c.identity));
+        rig.startEditor();
+        rig.clickConnect();
+        ASSERT_TRUE (rig.waitConnected()) << c.model;
+        EXPECT_EQ (Access::modelLabel (*rig.editor).getText(), juce::String (c.model));
+        EXPECT_EQ (Access::firmwareLabel (*rig.editor).getText(), juce::String (c.firmware));
+    }
+}
+
+TEST (Connection, SearchWalksThePairsFromTheTopWhenTheNameIsMissing)
+{
+    Rig rig;
+    auto options = organOptions();
+    options.portName = "Port B";
+    options.decoys.push_back ({ "Port A", false });
+    options.faults.setDelay (Answer::identity, emulator::never);
+    rig.startOrgan (options);
+    rig.startEditor();
+
+    const double clickedAt = rig.clickConnect();
+    ASSERT_TRUE (rig.waitForBox (notFoundText, 4000));
+    const double boxAt = rig.boxes->timeOf (notFoundText);
+
+    // Outputs outer, inputs inner, highest first: (1,1) (0,1) (1,0) (0,0), one pair a step.
+    const auto pings = rig.pingsReceived();
+    ASSERT_EQ (pings.size(), 4u);
+    const char* expectedOutputs[] = { "Port B", "Port B", "Port A", "Port A" };
+    for (size_t i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ (pings[i].port, juce::String (expectedOutputs[i])) << "step " << i + 1;
+        EXPECT_NEAR (pings[i].timeMs - clickedAt, 500.0 * (double) (i + 1), 250.0) << "step " << i + 1;
+    }
+    EXPECT_NEAR (boxAt - clickedAt, 2500.0, 300.0);
+
+    test::runMessageLoopUntil ([&] { return ! rig.connect().getToggleState(); }, 1000);
+    EXPECT_FALSE (rig.connect().getToggleState());
+    EXPECT_EQ (Access::inIdx (*rig.editor), 2);
+    EXPECT_EQ (Access::outIdx (*rig.editor), -1);
+    EXPECT_EQ (rig.organ->getConnectionCount ("Port A", true), 1) << "the last pair stays open";
+    EXPECT_EQ (rig.organ->getConnectionCount ("Port A", false), 1);
+}
+
+TEST (Connection, SearchFindsTheOrganOnAnotherName)
+{
+    Rig rig;
+    auto options = organOptions();
+    options.portName = "A Organ";
+    options.decoys.push_back ({ "B Silent", false });
+    rig.startOrgan (options);
+    rig.startEditor();
+
+    const double clickedAt = rig.clickConnect();
+    ASSERT_TRUE (rig.waitConnected (5000));
+    // Only the fourth pair, input 0 with output 0, is the organ's.
+    EXPECT_NEAR (now() - clickedAt, 2000.0, 600.0);
+    EXPECT_EQ (Access::inIdx (*rig.editor), 0);
+    EXPECT_EQ (Access::outIdx (*rig.editor), 0);
+}
+
+TEST (Connection, NoPortsAtAllEndsTheSearchAtTheFirstStep)
+{
+    Rig rig;
+    rig.startEditor();   // an empty folder
+
+    const double clickedAt = rig.clickConnect();
+    ASSERT_TRUE (rig.waitForBox (notFoundText, 2000));
+    EXPECT_NEAR (rig.boxes->timeOf (notFoundText) - clickedAt, 500.0, 250.0);
+}
+
+TEST (Connection, NoInputButTwoOutputsOpensBothOutputsInTheFirstStep)
+{
+    Rig rig;
+    auto options = organOptions();
+    options.portName = "Out B";
+    options.decoys.push_back ({ "Out A", false, false, true });
+    options.faults.setDelay (Answer::identity, emulator::never);
+    rig.startOrgan (options);
+    ::unlink (rig.folder.get().getChildFile ("Out B.in").getFullPathName().toRawUTF8());   // an output-only organ
+    rig.startEditor();
+    ASSERT_EQ (rig.editor->getMidiPorts().getInputNames().size(), 0);
+    ASSERT_EQ (rig.editor->getMidiPorts().getOutputNames().size(), 2);
+
+    const double clickedAt = rig.clickConnect();
+    ASSERT_TRUE (rig.waitForBox (notFoundText, 2000));
+    EXPECT_NEAR (rig.boxes->timeOf (notFoundText) - clickedAt, 500.0, 250.0);
+    EXPECT_TRUE (rig.organ->waitUntil ([&] { return rig.organ->getConnectionCount ("Out B", false) == 0; }, 1000))
+        << "opened first, then replaced";
+    EXPECT_EQ (rig.organ->getConnectionCount ("Out A", false), 1) << "opened last, left open";
+}
+
+namespace
+{
+/** A socket file that nobody listens on: the port is listed but cannot be opened. */
+void makeDeadSocket (const juce::File& file)
+{
+    const int fd = socket (AF_UNIX, SOCK_SEQPACKET, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    file.getFullPathName().copyToUTF8 (address.sun_path, sizeof (address.sun_path));
+    ASSERT_EQ (bind (fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
+    close (fd);
+}
+} // namespace
+
+TEST (Connection, NamedInputThatCannotOpenReportsThePortInUseWithoutSearching)
+{
+    Rig rig;
+    auto options = organOptions();
+    options.portName = "Other";
+    rig.startOrgan (options);
+    makeDeadSocket (rig.folder.get().getChildFile (organPort + ".in"));
+    makeDeadSocket (rig.folder.get().getChildFile (organPort + ".out"));
+    rig.startEditor();
+
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitForBox (portInUseText, 2000));
+    test::runMessageLoopFor (1200);
+    EXPECT_FALSE (rig.connect().getToggleState());
+    EXPECT_FALSE (rig.boxes->sawBox (searchingText));
+    EXPECT_FALSE (Access::isTimerRunning (*rig.editor, searchTimer));
+    EXPECT_TRUE (rig.pingsReceived().empty()) << "no search follows";
+}
+
+TEST (Connection, RefusedOrgansLeaveThePortsOpenAndConnectOff)
+{
+    struct Case { emulator::Identity identity; const char* text; };
+    const Case cases[] = {
+        { { 0, 3, 0, 1, 0, 0 }, "  The firmware of the device is out of date.  \n  Please, update the firmware to the latest version.  " },
+        { { 4, 3, 0, 1, 0, 0 }, "  The firmware of the device is out of date.  \n  Please, update the firmware to the latest version.  " },
+        { { 6, 3, 0, 1, 0, 0 }, "  The Editor is out of date. Please, download the latest version.  " },
+        { { 5, 7, 0, 1, 0, 0 }, "  This model is not supported.  \n  Please, contact customer service.  " },
+        { { 5, 4, 2, 1, 0, 0 }, "  This model is not supported.  \n  Please, contact customer service.  " },
+        { { 5, 2, 0, 1, 0, 0 }, "  This model is not supported.  \n  Please, contact customer service.  " },
+    };
+    for (const auto& c : cases)
+    {
+        Rig rig;
+        rig.startOrgan (organOptions (c.identity));
+        rig.startEditor();
+        rig.clickConnect();
+        ASSERT_TRUE (rig.waitForBox (c.text, 2000)) << (int) c.identity.protocol << " " << (int) c.identity.model;
+        test::runMessageLoopUntil ([&] { return ! rig.connect().getToggleState(); }, 1000);
+        EXPECT_FALSE (rig.connect().getToggleState());
+        EXPECT_FALSE (rig.editor->isConnected());
+        EXPECT_EQ (rig.editor->getPendingOperation(), noOperation);
+        EXPECT_EQ (rig.organ->getConnectionCount (organPort, true), 1);
+        EXPECT_EQ (rig.organ->getConnectionCount (organPort, false), 1);
+        for (const auto& m : rig.organ->getReceived())
+            EXPECT_NE (m.bytes[3], 0x04) << "no download starts";
+    }
+}
+
+TEST (Connection, DownloadSlowerThanItsTimeOutInTotalEndsWithTheReceiveTimeOut)
+{
+    Rig rig;
+    auto options = organOptions();
+    options.faults.setDelay (Answer::dumpStep1, 2500);
+    options.faults.setDelay (Answer::dumpStep2, 2500);
+    options.faults.setDelay (Answer::dumpStep3, 2500);
+    rig.startOrgan (options);
+    rig.startEditor();
+
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitForBox (receiveFailedText, 9000));
+    test::runMessageLoopFor (100);
+    EXPECT_FALSE (rig.editor->isConnected());
+    EXPECT_FALSE (rig.connect().getToggleState());
+    EXPECT_EQ (rig.organ->getConnectionCount (organPort, true), 0) << "both ports are closed";
+    EXPECT_EQ (rig.organ->getConnectionCount (organPort, false), 0);
+
+    // The identity was accepted at the first identity answer; the time-out is 6000 ms later.
+    double acceptedAt = 0;
+    for (const auto& m : rig.organ->getSent())
+        if (m.bytes.size() > 3 && m.bytes[3] == 0x07)
+            acceptedAt = m.timeMs;
+    EXPECT_NEAR (rig.boxes->timeOf (receiveFailedText) - acceptedAt, 6000.0, 400.0);
+}
+
+TEST (Connection, CancelDuringTheSearchStopsIt)
+{
+    Rig rig;
+    auto options = organOptions();
+    options.faults.setDelay (Answer::identity, emulator::never);
+    rig.startOrgan (options);
+    rig.startEditor();
+
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitForBox (searchingText, 1000));
+    test::runMessageLoopFor (700);
+    auto* box = Access::messageBox (*rig.editor);
+    ASSERT_NE (box, nullptr);
+    box->exitModalState (1);   // the Cancel button
+    test::runMessageLoopFor (100);
+
+    EXPECT_EQ (Access::messageBox (*rig.editor), nullptr);
+    EXPECT_FALSE (rig.connect().getToggleState());
+    const auto pingsAtCancel = rig.pingsReceived().size();
+    test::runMessageLoopFor (1200);
+    EXPECT_EQ (rig.pingsReceived().size(), pingsAtCancel) << "no further steps";
+    EXPECT_EQ (rig.organ->getConnectionCount (organPort, false), 1) << "the ports stay open";
+}
+
+TEST (Connection, CancelDuringTheDownloadEndsItAndALateAnswerChangesNothing)
+{
+    Rig rig;
+    auto options = organOptions();
+    options.faults.setDelay (Answer::dumpStep2, 800);
+    rig.startOrgan (options);
+    rig.startEditor();
+
+    rig.clickConnect();
+    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return rig.editor->getPendingOperation() == downloadStep2; }, 2000));
+    auto* box = Access::messageBox (*rig.editor);
+    ASSERT_NE (box, nullptr);
+    box->exitModalState (1);
+    test::runMessageLoopFor (1500);   // the organ's late operation-complete arrives meanwhile
+
+    EXPECT_EQ (rig.editor->getPendingOperation(), noOperation);
+    EXPECT_FALSE (rig.editor->isConnected());
+    EXPECT_FALSE (rig.connect().getToggleState());
+    for (const auto& m : rig.organ->getReceived())
+        EXPECT_FALSE (m.bytes.size() == 6 && m.bytes[3] == 0x04 && m.bytes[4] == 0x7C) << "no third request";
+}
+
+TEST (Connection, WatchdogKeepsAnAnsweringOrganConnected)
+{
+    Rig rig;
+    rig.startOrgan (organOptions());
+    rig.startEditor();
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitConnected());
+    double downloadEnd = 0;
+    for (const auto& m : rig.organ->getReceived())
+        if (m.bytes.size() == 6 && m.bytes[3] == 0x04)
+            downloadEnd = m.timeMs;
+
+    test::runMessageLoopFor (10000);
+    EXPECT_TRUE (rig.editor->isConnected());
+    EXPECT_FALSE (rig.boxes->sawBox (lostText));
+
+    // A ping every 3000 ms from the connection on.
+    std::vector<double> pingTimes;
+    for (const auto& m : rig.pingsReceived())
+        if (m.timeMs > downloadEnd)
+            pingTimes.push_back (m.timeMs);
+    ASSERT_GE (pingTimes.size(), 4u);
+    for (size_t i = 1; i < pingTimes.size(); ++i)
+        EXPECT_NEAR (pingTimes[i] - pingTimes[i - 1], 3000.0, 300.0);
+}
+
+TEST (Connection, WatchdogDisconnectsAnOrganThatStopsAnswering)
+{
+    Rig rig;
+    auto options = organOptions();
+    options.faults.pingAnswers = 1;
+    rig.startOrgan (options);
+    rig.startEditor();
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitConnected());
+
+    ASSERT_TRUE (rig.waitForBox (lostText, 9000));
+    const double lostAt = rig.boxes->timeOf (lostText);
+    double lastAnswer = 0;
+    for (const auto& m : rig.organ->getSent())
+        if (m.bytes.size() > 3 && m.bytes[3] == 0x07)
+            lastAnswer = m.timeMs;
+    EXPECT_GE (lostAt - lastAnswer, 3000.0 - 100.0);
+    EXPECT_LE (lostAt - lastAnswer, 6000.0 + 400.0);
+
+    test::runMessageLoopFor (100);
+    EXPECT_FALSE (rig.editor->isConnected());
+    EXPECT_FALSE (rig.connect().getToggleState());
+    EXPECT_EQ (rig.organ->getConnectionCount (organPort, true), 0);
+    EXPECT_EQ (rig.organ->getConnectionCount (organPort, false), 0);
+}
+
+TEST (Connection, UserSwitchingConnectOffClosesBothPortsWithoutABox)
+{
+    Rig rig;
+    rig.startOrgan (organOptions());
+    rig.startEditor();
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitConnected());
+
+    rig.clickConnect();
+    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return ! rig.editor->isConnected(); }, 1000));
+    test::runMessageLoopFor (100);
+    EXPECT_EQ (rig.organ->getConnectionCount (organPort, true), 0);
+    EXPECT_EQ (rig.organ->getConnectionCount (organPort, false), 0);
+    EXPECT_EQ (Access::messageBox (*rig.editor), nullptr);
+    EXPECT_FALSE (Access::isTimerRunning (*rig.editor, watchdogTimer));
+}

@@ -52,6 +52,9 @@ void MainContentComponent::buttonClicked (juce::Button* button)
 {
     if (button == &connectButton)
         connectButtonClicked();
+    else if (button == &openButton || button == &saveButton || button == &storeButton
+             || button == &resetButton || button == &tonewheelButton)
+        switchButtonOff (*button);   // their actions are not built yet: the click is refused
     else
         sectionOrSubPageClicked (button);
 }

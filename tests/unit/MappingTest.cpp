@@ -1,6 +1,9 @@
 #include "editor/ParameterMapping.h"
+#include "organ/OrganProtocol.h"
 #include "resources/OrganTables.h"
 #include "resources/OverdrivePresets.h"
+#include "support/MainContentComponentTestAccess.h"
+#include "support/TestHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -172,4 +175,379 @@ TEST (OverdrivePresets, FoundByTheFirstAndSeventhValue)
             EXPECT_EQ (overdrivePresets[2 * revision + 1][k], row (revision)[16 + k]);
         }
     }
+}
+
+//==============================================================================
+// The panel: controls moved as a user moves them, checked against what leaves on the output.
+namespace
+{
+using Access = MainContentComponentTestAccess;
+
+/** One message as it left: the parameter, its value, and the message's length (12 for the
+    float form, 7 for the byte form). */
+struct Sent
+{
+    int index;
+    float value;
+    int length;
+    bool operator== (const Sent& other) const
+    {
+        return index == other.index && length == other.length
+               && (value == other.value || std::abs (value - other.value) <= 2.0e-5f * std::abs (other.value));
+    }
+};
+
+std::ostream& operator<< (std::ostream& out, const Sent& s)
+{
+    return out << "{" << s.index << ", " << juce::String (s.value, 9) << ", " << s.length << " bytes}";
+}
+
+Sent asFloat (int index, float value) { return { index, value, protocol::floatParameterLength }; }
+Sent asByte (int index, int value) { return { index, (float) value, protocol::byteParameterLength }; }
+
+class EditorMapping : public ::testing::Test
+{
+protected:
+    void SetUp() override { record = Access::recordOutput (editor); }
+
+    /** Moves the slider of `parameter` to `value` with notification, as a drag does; a slider
+        already there is first put elsewhere silently, so that the move is a change. */
+    void moveSlider (juce::Slider& slider, double value)
+    {
+        if (slider.getValue() == value)
+            slider.setValue (value == slider.getMinimum() ? slider.getMaximum() : slider.getMinimum(), juce::dontSendNotification);
+        slider.setValue (value, juce::sendNotificationSync);
+    }
+    void moveSlider (int parameter, double value) { moveSlider (Access::slider (editor, parameter), value); }
+
+    void pick (int parameter, int itemIndex)
+    {
+        Access::comboBox (editor, parameter).setSelectedItemIndex (itemIndex, juce::sendNotificationSync);
+    }
+
+    /** Every message sent since the last call, decoded; the bytes must be the organ's own form. */
+    std::vector<Sent> takeSent()
+    {
+        std::vector<Sent> result;
+        for (const auto& bytes : record->get())
+        {
+            const auto decoded = protocol::decodeOrganMessage (bytes.data(), (int) bytes.size());
+            EXPECT_EQ (decoded.kind, protocol::OrganMessage::Kind::parameter);
+            EXPECT_EQ (bytes.back(), protocol::sysExEnd);
+            result.push_back ({ decoded.number, decoded.value, (int) bytes.size() });
+        }
+        record->clear();
+        return result;
+    }
+
+    float p (int index) { return Access::projectImage (editor).getValue (index); }
+    void setP (int index, float value) { Access::projectImage (editor).setValue (index, value); }
+    void setRevision (int revision) { Access::projectImage (editor).hardwareRevision = revision; }
+
+    void fillWithRow (int revision)
+    {
+        setRevision (revision);
+        for (int i = 0; i < numParameters; ++i)
+            setP (i, defaultRowFor (revision)[i]);
+    }
+
+    juce::String shownText (int parameter) { return Access::comboBox (editor, parameter).getText(); }
+    int shownItem (int parameter) { return Access::comboBox (editor, parameter).getSelectedItemIndex(); }
+
+    MainContentComponent editor;
+    std::shared_ptr<test::SentMessages> record;
+};
+} // namespace
+
+TEST_F (EditorMapping, SliderEditsStoreAndSendTheirParametersInOrder)
+{
+    const float dbMinus12 = 25.1189f, dbPlus12 = 398.107f;
+    struct Case
+    {
+        const char* what;
+        int revision;
+        int parameter;   // the moved slider's; 31 is Chorus Mix
+        double value;
+        std::vector<Sent> sent;
+    };
+    const Case cases[] = {
+        { "Click Level Manuals 0 dB", 0, 0, 0.0, { asFloat (0, 100.0f), asFloat (1, 100.0f) } },
+        { "Click Level Manuals -12 dB", 0, 0, -12.0, { asFloat (0, dbMinus12), asFloat (1, dbMinus12) } },
+        { "Click Level Manuals +12 dB", 0, 0, 12.0, { asFloat (0, dbPlus12), asFloat (1, dbPlus12) } },
+        { "V/C Depth 100, revision 0", 0, 39, 100.0, { asFloat (39, 25.0f), asFloat (40, 31.0f), asFloat (41, 53.199997f) } },
+        { "V/C Depth 100, revision 1", 1, 39, 100.0, { asFloat (39, 25.0f), asFloat (40, 31.0f), asFloat (41, 58.0f) } },
+        { "V/C Depth 100, revision 7 converts with row 0", 7, 39, 100.0, { asFloat (39, 25.0f), asFloat (40, 31.0f), asFloat (41, 53.199997f) } },
+        { "V/C AM 0, revision 0", 0, 35, 0.0, { asFloat (35, 0.0f), asFloat (36, 0.0f) } },
+        { "V/C AM 15, revision 0", 0, 35, 15.0, { asFloat (35, 0.15f), asFloat (36, 0.21999998f) } },
+        { "V/C AM 16, revision 0", 0, 35, 16.0, { asFloat (35, 0.16f), asFloat (36, 0.22f) } },
+        { "V/C AM 50, revision 0", 0, 35, 50.0, { asFloat (35, 0.5f), asFloat (36, 0.22f) } },
+        { "V/C AM 0, revision 1", 1, 35, 0.0, { asFloat (35, 0.0f), asFloat (36, 0.0f) } },
+        { "V/C AM 15, revision 1", 1, 35, 15.0, { asFloat (35, 0.15f), asFloat (36, 0.6f) } },
+        { "V/C AM 16, revision 1", 1, 35, 16.0, { asFloat (35, 0.16f), asFloat (36, 0.6f) } },
+        { "V/C AM 50, revision 1", 1, 35, 50.0, { asFloat (35, 0.5f), asFloat (36, 0.6f) } },
+        { "Chorus Mix 150, revision 0", 0, 31, 150.0, { asFloat (31, -6.5f), asFloat (34, -8.5f), asFloat (39, 25.0f) } },
+        { "Chorus Mix 150, revision 1", 1, 31, 150.0, { asFloat (31, -3.5000002f), asFloat (34, -8.5f), asFloat (39, 25.0f) } },
+        { "Vibrato Level 0, revision 0", 0, 30, 0.0, { asFloat (30, -4.0f), asFloat (39, 25.0f) } },
+        { "Vibrato Level 0, revision 1", 1, 30, 0.0, { asFloat (30, -1.0f), asFloat (39, 25.0f) } },
+        { "Horn Rise Time 100 sends 47 first", 0, 45, 100.0, { asFloat (47, 0.7f), asFloat (45, 1.5f), asFloat (44, 1.5f) } },
+        { "Drum Rise Time 100 sends 55 first", 0, 53, 100.0, { asFloat (55, 4.0f), asFloat (53, 9.5f), asFloat (52, 10.5f) } },
+        { "Horn Level on ROCK is 67, never 58", 0, 67, 2.0, { asFloat (67, 2.0f) } },
+        { "Spring Time as is", 0, 26, -3.5, { asFloat (26, -3.5f) } },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        setRevision (c.revision);
+        moveSlider (c.parameter, c.value);
+        const auto sent = takeSent();
+        EXPECT_EQ (sent, c.sent);
+        for (const auto& s : c.sent)
+            EXPECT_EQ (Sent (asFloat (s.index, p (s.index))), s) << "stored value of " << s.index;
+    }
+    EXPECT_EQ (p (58), -5.2f);   // the CLASSIC Horn Level never moved
+}
+
+TEST_F (EditorMapping, ClickLevelLeavesAsTheOrgansBytes)
+{
+    moveSlider (0, 0.0);
+    const std::vector<std::vector<uint8_t>> expected {
+        { 0xF0, 0x7D, 0x1E, 0x01, 0x00, 0x00, 0x00, 0x00, 0x20, 0x16, 0x04, 0xF7 },   // 100.0 = 42C80000
+        { 0xF0, 0x7D, 0x1E, 0x01, 0x01, 0x00, 0x00, 0x00, 0x20, 0x16, 0x04, 0xF7 },
+    };
+    EXPECT_EQ (record->get(), expected);
+}
+
+TEST_F (EditorMapping, ChorusLevelMovesBothParametersTogether)
+{
+    moveSlider (Access::chorusLevelSlider (editor), 2.0);
+    EXPECT_EQ (takeSent(), (std::vector<Sent> { asFloat (31, -10.5f), asFloat (34, -3.5f), asFloat (39, 25.0f) }));
+
+    // Mix now reads the Level slider too.
+    moveSlider (31, 150.0);
+    EXPECT_EQ (takeSent(), (std::vector<Sent> { asFloat (31, -4.5f), asFloat (34, -6.5f), asFloat (39, 25.0f) }));
+}
+
+TEST_F (EditorMapping, SelectorEditsSendPresetsAndItemIndexes)
+{
+    const auto untouched = [this] { std::vector<float> v; for (int i = 9; i <= 15; ++i) v.push_back (p (i)); return v; }();
+
+    pick (16, 7);   // CRUNCH on the ROCK page
+    std::vector<Sent> crunch;
+    for (int k = 0; k < overdrivePresetSize; ++k)
+        crunch.push_back (asFloat (16 + k, overdrivePresets[7][k]));
+    EXPECT_EQ (takeSent(), crunch);
+    EXPECT_EQ (p (16), -6.0f);
+    EXPECT_EQ (p (22), 0.8f);
+    for (int i = 9; i <= 15; ++i)
+        EXPECT_EQ (p (i), untouched[(size_t) (i - 9)]) << "parameter " << i;
+
+    pick (85, 1);   // Gospel Set ON
+    EXPECT_EQ (p (85), 1.0f);
+    const std::vector<std::vector<uint8_t>> gospelOn { { 0xF0, 0x7D, 0x1E, 0x02, 0x00, 0x01, 0xF7 } };
+    EXPECT_EQ (record->get(), gospelOn);
+    record->clear();
+
+    pick (97, 4);
+    EXPECT_EQ (takeSent(), (std::vector<Sent> { asByte (97, 4) }));
+    EXPECT_EQ (p (97), 4.0f);
+}
+
+TEST_F (EditorMapping, WithoutAnOutputEditsAreKeptAndNothingIsSent)
+{
+    Access::midiOutput (editor).close();
+    moveSlider (39, 110.0);
+    pick (9, 4);
+    pick (86, 0);
+    EXPECT_TRUE (record->get().empty());
+    EXPECT_EQ (p (39), 27.5f);
+    EXPECT_EQ (p (9), -3.0f);
+    EXPECT_EQ (p (10), 1500.0f);
+    EXPECT_EQ (p (86), 0.0f);
+}
+
+//==============================================================================
+TEST_F (EditorMapping, RefreshShowsTheStartingValues)
+{
+    Access::updateAllControls (editor);
+    struct Case { int parameter; double shown; };
+    const Case cases[] = {
+        { 0, 0.0 }, { 2, -0.9 }, { 3, -10.5 }, { 39, 100.0 }, { 31, 100.0 }, { 45, 100.0 }, { 49, 100.0 },
+        { 53, 100.0 }, { 57, 100.0 }, { 30, 0.0 }, { 35, 15.0 }, { 29, 6.86 }, { 27, 5.5 }, { 4, 6.0 },
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR (Access::slider (editor, c.parameter).getValue(), c.shown, 1.0e-9) << "parameter " << c.parameter;
+    EXPECT_NEAR (Access::chorusLevelSlider (editor).getValue(), 0.0, 1.0e-9);
+
+    EXPECT_EQ (shownText (9), "STANDARD CLASSIC");
+    EXPECT_EQ (shownText (16), "STANDARD ROCK");
+    EXPECT_EQ (shownItem (97), 2);
+    EXPECT_EQ (shownText (97), "FAC3 -  TONEWHEEL '70");
+    EXPECT_EQ (Access::comboBox (editor, 97).getItemText (0), "FAC1 -  TONEWHEEL '30");
+    EXPECT_TRUE (Access::sectionButton (editor, additionalFunctionsSection).isVisible());
+    EXPECT_TRUE (record->get().empty());
+}
+
+TEST_F (EditorMapping, RefreshOfARevisionOneOrgan)
+{
+    fillWithRow (1);
+    Access::updateAllControls (editor);
+    EXPECT_EQ (shownText (9), "NRS CLASSIC");
+    EXPECT_EQ (shownText (16), "NRS ROCK");
+    EXPECT_NEAR (Access::slider (editor, 35).getValue(), 10.0, 1.0e-9);
+    EXPECT_NEAR (Access::slider (editor, 30).getValue(), 0.0, 1.0e-9);
+    EXPECT_NEAR (Access::slider (editor, 31).getValue(), 100.0, 1.0e-9);
+    EXPECT_NEAR (Access::chorusLevelSlider (editor).getValue(), 0.0, 1.0e-9);
+    EXPECT_TRUE (record->get().empty());
+}
+
+TEST_F (EditorMapping, RefreshFindsTheOverdriveModelByItsPair)
+{
+    struct Case { float first, seventh; const char* shown; };
+    const Case cases[] = {
+        { -3.0f, 3.0f, "ROCK 1.2" }, { -3.0f, 0.1f, "CLASSIC 1.2" }, { -6.0f, 3.0f, "NRS CLASSIC" }, { -6.0f, 0.5f, "" },
+    };
+    for (int i = 10; i <= 14; ++i)
+        setP (i, 77.0f);   // not compared
+    for (const auto& c : cases)
+    {
+        setP (9, c.first);
+        setP (15, c.seventh);
+        setP (16, c.first);
+        setP (22, c.seventh);
+        Access::updateAllControls (editor);
+        EXPECT_EQ (shownText (9), c.shown) << c.first << ", " << c.seventh;
+        EXPECT_EQ (shownText (16), c.shown) << c.first << ", " << c.seventh;
+    }
+    EXPECT_EQ (shownItem (9), -1);
+}
+
+TEST_F (EditorMapping, ChorusLevelIsComputedFromTheSnappedMix)
+{
+    setP (31, -12.0f);
+    setP (34, -5.5f);
+    Access::updateAllControls (editor);
+    EXPECT_EQ (Access::slider (editor, 31).getValue(), 103.0);
+    EXPECT_NEAR (Access::chorusLevelSlider (editor).getValue(), 0.1, 1.0e-9);   // 0.2 from the unsnapped 102.78
+}
+
+TEST_F (EditorMapping, ModelThreeHidesTheAdditionalFunctions)
+{
+    auto& functionsButton = Access::sectionButton (editor, additionalFunctionsSection);
+    functionsButton.setToggleState (true, juce::sendNotificationSync);   // the page is open
+    ASSERT_EQ (Access::currentSection (editor), (int) additionalFunctionsSection);
+    const int gospelBefore = shownItem (85);
+
+    setP (85, 1.0f);
+    Access::projectImage (editor).modelIndex = 3;
+    Access::updateAllControls (editor);
+    EXPECT_FALSE (functionsButton.isVisible());
+    EXPECT_FALSE (functionsButton.getToggleState());
+    EXPECT_EQ (Access::currentSection (editor), (int) toneGeneratorSection);
+    EXPECT_TRUE (Access::sectionButton (editor, toneGeneratorSection).getToggleState());
+    EXPECT_TRUE (Access::slider (editor, 4).isVisible());      // Pedals Level, on the Tone Generator page
+    EXPECT_FALSE (Access::comboBox (editor, 85).isVisible());
+    EXPECT_EQ (shownItem (85), gospelBefore);                  // the selectors keep their choice
+
+    // Another page open: only the button goes.
+    Access::sectionButton (editor, vibratoChorusSection).setToggleState (true, juce::sendNotificationSync);
+    Access::updateAllControls (editor);
+    EXPECT_EQ (Access::currentSection (editor), (int) vibratoChorusSection);
+
+    // Back to a model with the section: the button returns and the selectors follow.
+    Access::projectImage (editor).modelIndex = 1;
+    Access::updateAllControls (editor);
+    EXPECT_TRUE (functionsButton.isVisible());
+    EXPECT_EQ (shownItem (85), 1);
+    EXPECT_TRUE (record->get().empty());
+}
+
+TEST_F (EditorMapping, SelectorValuesAreTruncatedToAPosition)
+{
+    struct Case { float value; int item; const char* text; };
+    const Case cases[] = {
+        { 1.9f, 1, "ON" }, { 2.0f, -1, "" }, { -0.5f, 0, "OFF" }, { std::nanf (""), -1, "" }, { -1.0f, -1, "" },
+    };
+    for (const auto& c : cases)
+    {
+        setP (98, c.value);
+        Access::updateAllControls (editor);
+        EXPECT_EQ (shownItem (98), c.item) << c.value;
+        EXPECT_EQ (shownText (98), c.text) << c.value;
+    }
+}
+
+TEST_F (EditorMapping, UploadMenuHoldsTheThreeAltSlotsAfterEveryRefresh)
+{
+    Access::setTonewheelSlotName (editor, 4, "ALT2 -  MY WHEELS");
+    Access::updateAllControls (editor);
+    Access::updateAllControls (editor);
+
+    std::vector<std::pair<int, juce::String>> items;
+    for (juce::PopupMenu::MenuItemIterator it (Access::uploadMenu (editor)); it.next();)
+    {
+        const auto& item = it.getItem();
+        EXPECT_TRUE (item.isEnabled);
+        EXPECT_FALSE (item.isTicked);
+        items.emplace_back (item.itemID, item.text);
+    }
+    const std::vector<std::pair<int, juce::String>> expected {
+        { 3, "Upload to ALT1 -  TONEWHEEL BC_1936" }, { 4, "Upload to ALT2 -  MY WHEELS" }, { 5, "Upload to ALT3 -  TONEWHEEL A100_1961" },
+    };
+    EXPECT_EQ (items, expected);
+}
+
+//==============================================================================
+// The organ's changes while no operation is pending, through the MIDI input callback.
+TEST_F (EditorMapping, LiveUpdatesMoveOnlyTheirControlsAndSendNothing)
+{
+    setP (97, 0.0f);
+    Access::updateAllControls (editor);
+    ASSERT_EQ (shownItem (97), 0);
+
+    Access::receive (editor, protocol::setByteParameter (97, 2.0f));
+    EXPECT_TRUE (test::runMessageLoopUntil ([this] { return shownItem (97) == 2; }, 2000));
+
+    const double hornSlow = Access::slider (editor, 42).getValue();
+    Access::receive (editor, protocol::setFloatParameter (42, 55.0f));
+    Access::receive (editor, protocol::setFloatParameter (5, 40.0f));
+    EXPECT_TRUE (test::runMessageLoopUntil ([this] { return Access::slider (editor, 5).getValue() == 40.0; }, 2000));
+    EXPECT_EQ (p (42), 55.0f);
+    EXPECT_EQ (Access::slider (editor, 42).getValue(), hornSlow);
+
+    EXPECT_TRUE (record->get().empty());
+}
+
+TEST_F (EditorMapping, SlotNameMessageRenamesOneItemOnly)
+{
+    Access::updateAllControls (editor);
+    const auto slotName = [] (int slot, const char* name)
+    {
+        std::vector<uint8_t> bytes { 0xF0, 0x7D, 0x1E, 0x09, (uint8_t) slot };
+        for (const char* c = name; *c != 0; ++c)
+            bytes.push_back ((uint8_t) *c);
+        bytes.push_back (0x00);
+        bytes.push_back (0xF7);
+        return juce::MidiMessage (bytes.data(), (int) bytes.size());
+    };
+
+    auto& tonewheelModel = Access::comboBox (editor, 97);
+    Access::receive (editor, slotName (4, "DEEP"));
+    EXPECT_TRUE (test::runMessageLoopUntil ([&] { return tonewheelModel.getItemText (4) == "ALT2 -  DEEP"; }, 2000));
+    for (int item : { 0, 1, 2, 3, 5 })
+        EXPECT_EQ (tonewheelModel.getItemText (item), juce::String (slotNamePrefixes[item]) + factorySlotNames[item]);
+    EXPECT_EQ (shownItem (97), 2);
+    EXPECT_EQ (shownText (97), "FAC3 -  TONEWHEEL '70");
+
+    // The selected slot renamed: it stays selected and shows its new name.
+    Access::receive (editor, slotName (2, "WARM"));
+    EXPECT_TRUE (test::runMessageLoopUntil ([&] { return tonewheelModel.getItemText (2) == "FAC3 -  WARM"; }, 2000));
+    EXPECT_EQ (shownItem (97), 2);
+    EXPECT_EQ (shownText (97), "FAC3 -  WARM");
+
+    // The upload menu keeps its texts until the next refresh.
+    juce::PopupMenu::MenuItemIterator it (Access::uploadMenu (editor));
+    ASSERT_TRUE (it.next() && it.next());
+    EXPECT_EQ (it.getItem().text, "Upload to ALT2 -  TONEWHEEL B3_1956");
+
+    EXPECT_TRUE (record->get().empty());
 }

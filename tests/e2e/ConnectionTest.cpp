@@ -516,3 +516,53 @@ TEST (Connection, UserSwitchingConnectOffClosesBothPortsWithoutABox)
     EXPECT_EQ (Access::messageBox (*rig.editor), nullptr);
     EXPECT_FALSE (Access::isTimerRunning (*rig.editor, watchdogTimer));
 }
+
+namespace
+{
+bool showsLabel (MainContentComponent& editor, const juce::String& text)
+{
+    for (auto* child : editor.getChildren())
+        if (auto* label = dynamic_cast<juce::Label*> (child))
+            if (label->isVisible() && label->getText() == text)
+                return true;
+    return false;
+}
+
+void openSection (MainContentComponent& editor, int section)
+{
+    Access::sectionButton (editor, section).setToggleState (true, juce::sendNotification);
+}
+} // namespace
+
+TEST (Connection, ModelTwoHidesTheGospelAndUpperLayerRowsAfterTheDownload)
+{
+    Rig rig;
+    rig.startOrgan (organOptions ({ 5, 5, 0, 1, 2, 0 }));
+    rig.startEditor();
+    openSection (*rig.editor, 5);
+    ASSERT_TRUE (Access::comboBox (*rig.editor, 85).isVisible());
+
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitConnected());
+    EXPECT_FALSE (Access::comboBox (*rig.editor, 85).isVisible()) << "Gospel Set";
+    EXPECT_FALSE (Access::comboBox (*rig.editor, 87).isVisible()) << "Upper Layer Mode";
+    EXPECT_TRUE (Access::comboBox (*rig.editor, 88).isVisible());
+    EXPECT_TRUE (showsLabel (*rig.editor, "Layer Mode"));
+    EXPECT_FALSE (showsLabel (*rig.editor, "Lower Layer Mode"));
+}
+
+TEST (Connection, ModelThreeHidesAdditionalFunctionsAndShowsTheToneGenerator)
+{
+    Rig rig;
+    rig.startOrgan (organOptions ({ 5, 6, 0, 1, 2, 0 }));
+    rig.startEditor();
+    openSection (*rig.editor, 5);
+    ASSERT_EQ (Access::currentSection (*rig.editor), 5);
+
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitConnected());
+    EXPECT_FALSE (Access::sectionButton (*rig.editor, 5).isVisible());
+    EXPECT_EQ (Access::currentSection (*rig.editor), 0);
+    EXPECT_TRUE (Access::slider (*rig.editor, 0).isVisible()) << "Click Level Manuals on the MAIN page";
+    EXPECT_FALSE (Access::comboBox (*rig.editor, 86).isVisible());
+}

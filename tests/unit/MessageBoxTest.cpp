@@ -8,6 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined (__SANITIZE_ADDRESS__) || defined (__SANITIZE_THREAD__)
+ #include <sanitizer/common_interface_defs.h>
+ #define ORVANE_SANITIZED 1
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -24,7 +29,7 @@ const juce::String title ("Orvane Editor");
 const std::string line0 = "messageBoxCallback: exit with result = 0\n";
 
 /** Sends everything written to the standard error stream (file descriptor 2) to a file of
-    its own while it exists. */
+    its own while it exists. A sanitizer's report still reaches the real stream. */
 class StderrCapture
 {
 public:
@@ -32,6 +37,9 @@ public:
     {
         std::cerr.flush();
         std::fflush (stderr);
+       #ifdef ORVANE_SANITIZED
+        __sanitizer_set_report_fd (reinterpret_cast<void*> ((intptr_t) savedStderr));
+       #endif
         dup2 (fileno (file), 2);
     }
 
@@ -40,6 +48,9 @@ public:
         std::cerr.flush();
         std::fflush (stderr);
         dup2 (savedStderr, 2);
+       #ifdef ORVANE_SANITIZED
+        __sanitizer_set_report_fd (reinterpret_cast<void*> ((intptr_t) 2));
+       #endif
         close (savedStderr);
         std::fclose (file);
     }
@@ -110,8 +121,7 @@ protected:
     void SetUp() override
     {
         editor = std::make_unique<MainContentComponent>();
-        // A box that a failing test leaves open must not hold the run in its modal loop.
-        after (10000, [] { juce::ModalComponentManager::getInstance()->cancelAllModalComponents(); });
+        failsafe.startTimer (10000);
     }
 
     void TearDown() override
@@ -142,8 +152,19 @@ protected:
         return editor->showMessageBox (title, message, button, result, {}, 0, &MainContentComponent::messageBoxCallback);
     }
 
+    /** Ends every box that a failing test leaves open, so that no modal loop holds the run. */
+    struct Failsafe : juce::Timer
+    {
+        void timerCallback() override
+        {
+            stopTimer();
+            juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
+        }
+    };
+
     std::unique_ptr<MainContentComponent> editor;
     std::shared_ptr<int> alive = std::make_shared<int> (0);
+    Failsafe failsafe;
 };
 } // namespace
 

@@ -64,20 +64,21 @@ struct Page
     int section;
     int code;
     const char* name;
-    int controls;   // controls the player sees on it
+    int controls;          // controls the player sees on it
+    const char* lastId;    // parameter of its last control
 };
 
 const Page pages[] = {
-    { orvane::toneGeneratorSection, orvane::mainSubPage, "Tone Generator MAIN", 7 },
-    { orvane::toneGeneratorSection, orvane::drawbarSubPage, "Tone Generator DRAWBAR", 9 },
-    { orvane::vibratoChorusSection, noSubPage, "Vibrato and Chorus", 10 },
-    { orvane::overdriveSection, orvane::classicSubPage, "Overdrive CLASSIC", 1 },
-    { orvane::overdriveSection, orvane::rockSubPage, "Overdrive ROCK", 1 },
-    { orvane::rotarySection, orvane::commonSubPage, "Rotary COMMON", 8 },
-    { orvane::rotarySection, orvane::classicSubPage, "Rotary CLASSIC", 8 },
-    { orvane::rotarySection, orvane::rockSubPage, "Rotary ROCK", 8 },
-    { orvane::reverbSection, noSubPage, "Reverb", 6 },
-    { orvane::additionalFunctionsSection, noSubPage, "Additional Functions", 14 },
+    { orvane::toneGeneratorSection, orvane::mainSubPage, "Tone Generator MAIN", 7, "5" },
+    { orvane::toneGeneratorSection, orvane::drawbarSubPage, "Tone Generator DRAWBAR", 9, "84" },
+    { orvane::vibratoChorusSection, noSubPage, "Vibrato and Chorus", 10, "31" },
+    { orvane::overdriveSection, orvane::classicSubPage, "Overdrive CLASSIC", 1, "9" },
+    { orvane::overdriveSection, orvane::rockSubPage, "Overdrive ROCK", 1, "16" },
+    { orvane::rotarySection, orvane::commonSubPage, "Rotary COMMON", 8, "57" },
+    { orvane::rotarySection, orvane::classicSubPage, "Rotary CLASSIC", 8, "62" },
+    { orvane::rotarySection, orvane::rockSubPage, "Rotary ROCK", 8, "71" },
+    { orvane::reverbSection, noSubPage, "Reverb", 6, "27" },
+    { orvane::additionalFunctionsSection, noSubPage, "Additional Functions", 14, "98" },
 };
 
 bool isCaptionRowOn (const orvane::SectionRow& row, const Page& page)
@@ -152,6 +153,14 @@ protected:
         for (auto* child : panel->getChildren())
             visible.push_back (child->isVisible());
         return visible;
+    }
+
+    bool isShownControl (const juce::String& id)
+    {
+        for (auto* child : panel->getChildren())
+            if (child->isVisible() && child->getComponentID() == id)
+                return true;
+        return false;
     }
 
     static int visibleControls (const std::vector<std::pair<juce::Component*, bool>>& widgets)
@@ -294,6 +303,7 @@ TEST_F (PanelTest, EachPageShowsExactlyItsWidgets)
         for (auto [widget, expected] : widgets)
             EXPECT_EQ (widget->isVisible(), expected) << page.name << ": widget " << widget->getComponentID();
         EXPECT_EQ (visibleControls (widgets), page.controls) << page.name;
+        EXPECT_TRUE (isShownControl (page.lastId)) << page.name << ": no control " << page.lastId;
 
         for (auto* button : Access::topBar (*panel))
             EXPECT_TRUE (button->isVisible());
@@ -304,8 +314,8 @@ TEST_F (PanelTest, EachPageShowsExactlyItsWidgets)
 
 TEST_F (PanelTest, EachSectionReopensOnTheSubPageLastChosenInIt)
 {
-    openPage ({ orvane::overdriveSection, orvane::rockSubPage, "", 0 });
-    openPage ({ orvane::reverbSection, noSubPage, "", 0 });
+    openPage (pages[4]);
+    openPage (pages[8]);
     click (Access::sectionButtons (*panel)[orvane::overdriveSection]);
 
     EXPECT_TRUE (Access::overdriveRockButton (*panel).getToggleState());
@@ -552,26 +562,17 @@ protected:
 
 TEST_F (PanelOnScreenTest, TheLastSelectorOfAPageTakesTheArrowKeys)
 {
-    const struct
+    // The pages that end on a selector: Overdrive CLASSIC and ROCK, Additional Functions.
+    for (const auto& page : { pages[3], pages[4], pages[9] })
     {
-        Page page;
-        const char* selector;
-    } cases[] = {
-        { pages[3], "9" },    // Overdrive CLASSIC
-        { pages[4], "16" },   // Overdrive ROCK
-        { pages[9], "98" },   // Additional Functions: Memphis Style
-    };
-
-    for (const auto& c : cases)
-    {
-        openPage (c.page);
-        auto* box = dynamic_cast<juce::ComboBox*> (panel->findChildWithID (c.selector));
+        openPage (page);
+        auto* box = dynamic_cast<juce::ComboBox*> (panel->findChildWithID (page.lastId));
         ASSERT_NE (box, nullptr);
-        ASSERT_EQ (juce::Component::getCurrentlyFocusedComponent(), box) << c.page.name;
+        ASSERT_EQ (juce::Component::getCurrentlyFocusedComponent(), box) << page.name;
 
         const int before = box->getSelectedItemIndex();
         press (before + 1 < box->getNumItems() ? juce::KeyPress::downKey : juce::KeyPress::upKey);
-        EXPECT_NE (box->getSelectedItemIndex(), before) << c.page.name;
+        EXPECT_NE (box->getSelectedItemIndex(), before) << page.name;
     }
 }
 

@@ -62,3 +62,17 @@ subpage 916; shot 3-rotary-rock
 section 4; shot 4-reverb
 section 5; shot 5-additional-functions
 section 2; shot 2-overdrive-reopened
+
+# A selector's open list is a window of its own: the whole screen is taken for it.
+section 5
+xdotool mousemove --window "$window" 570 242 click 1
+sleep 0.5
+import -window root "$out/5-tonewheel-model-list.png"
+echo "$out/5-tonewheel-model-list.png"
+xdotool key Escape
+sleep 0.3
+
+# The pointer over a section button that is off shows its over image.
+xdotool mousemove --window "$window" 100 218
+sleep 0.5
+shot 5-rotary-button-hovered

@@ -171,6 +171,14 @@ struct Rig
     }
 };
 
+/** A link timer fires when it is due, never early, and late only by what a loaded machine adds. */
+::testing::AssertionResult paced (double actualMs, double expectedMs)
+{
+    if (actualMs >= expectedMs - 50.0 && actualMs <= expectedMs + 600.0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actualMs << " ms where " << expectedMs << " ms was due";
+}
+
 emulator::Options organOptions (emulator::Identity identity = {})
 {
     emulator::Options options;
@@ -254,9 +262,9 @@ TEST (Connection, SearchWalksThePairsFromTheTopWhenTheNameIsMissing)
     for (size_t i = 0; i < 4; ++i)
     {
         EXPECT_EQ (pings[i].port, juce::String (expectedOutputs[i])) << "step " << i + 1;
-        EXPECT_NEAR (pings[i].timeMs - clickedAt, 500.0 * (double) (i + 1), 250.0) << "step " << i + 1;
+        EXPECT_TRUE (paced (pings[i].timeMs - clickedAt, 500.0 * (double) (i + 1))) << "step " << i + 1;
     }
-    EXPECT_NEAR (boxAt - clickedAt, 2500.0, 300.0);
+    EXPECT_TRUE (paced (boxAt - clickedAt, 2500.0));
 
     test::runMessageLoopUntil ([&] { return ! rig.connect().getToggleState(); }, 1000);
     EXPECT_FALSE (rig.connect().getToggleState());
@@ -292,7 +300,7 @@ TEST (Connection, NoPortsAtAllEndsTheSearchAtTheFirstStep)
 
     const double clickedAt = rig.clickConnect();
     ASSERT_TRUE (rig.waitForBox (notFoundText, 2000));
-    EXPECT_NEAR (rig.boxes->timeOf (notFoundText) - clickedAt, 500.0, 250.0);
+    EXPECT_TRUE (paced (rig.boxes->timeOf (notFoundText) - clickedAt, 500.0));
 }
 
 TEST (Connection, NoInputButTwoOutputsOpensBothOutputsInTheFirstStep)
@@ -310,7 +318,7 @@ TEST (Connection, NoInputButTwoOutputsOpensBothOutputsInTheFirstStep)
 
     const double clickedAt = rig.clickConnect();
     ASSERT_TRUE (rig.waitForBox (notFoundText, 2000));
-    EXPECT_NEAR (rig.boxes->timeOf (notFoundText) - clickedAt, 500.0, 250.0);
+    EXPECT_TRUE (paced (rig.boxes->timeOf (notFoundText) - clickedAt, 500.0));
     EXPECT_TRUE (rig.organ->waitUntil ([&] { return rig.organ->getConnectionCount ("Out B", false) == 0; }, 1000))
         << "opened first, then replaced";
     EXPECT_EQ (rig.organ->getConnectionCount ("Out A", false), 1) << "opened last, left open";
@@ -401,7 +409,7 @@ TEST (Connection, DownloadSlowerThanItsTimeOutInTotalEndsWithTheReceiveTimeOut)
     for (const auto& m : rig.organ->getSent())
         if (m.bytes.size() > 3 && m.bytes[3] == 0x07)
             acceptedAt = m.timeMs;
-    EXPECT_NEAR (rig.boxes->timeOf (receiveFailedText) - acceptedAt, 6000.0, 400.0);
+    EXPECT_TRUE (paced (rig.boxes->timeOf (receiveFailedText) - acceptedAt, 6000.0));
 }
 
 TEST (Connection, CancelDuringTheSearchStopsIt)
@@ -473,7 +481,7 @@ TEST (Connection, WatchdogKeepsAnAnsweringOrganConnected)
             pingTimes.push_back (m.timeMs);
     ASSERT_GE (pingTimes.size(), 4u);
     for (size_t i = 1; i < pingTimes.size(); ++i)
-        EXPECT_NEAR (pingTimes[i] - pingTimes[i - 1], 3000.0, 300.0);
+        EXPECT_TRUE (paced (pingTimes[i] - pingTimes[i - 1], 3000.0));
 }
 
 TEST (Connection, WatchdogDisconnectsAnOrganThatStopsAnswering)

@@ -1,9 +1,9 @@
 #include "organ/OrganProtocol.h"
 
+#include "organ/FloatBits.h"
 #include "organ/ProjectImage.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace orvane::protocol
@@ -42,8 +42,7 @@ OrganMessage slotNameMessage (const uint8_t* message, int size)
 
 juce::MidiMessage setFloatParameter (int index, float value)
 {
-    uint32_t bits;
-    std::memcpy (&bits, &value, sizeof (bits));
+    const uint32_t bits = floatBits (value);
     const uint8_t bytes[] = { sysExStart, manufacturerId, familyId, setParameterFloat,
                               (uint8_t) (index & 0x7F), (uint8_t) ((index >> 7) & 0x7F),
                               (uint8_t) (bits & 0x7F), (uint8_t) ((bits >> 7) & 0x7F),
@@ -88,9 +87,7 @@ float decodeFloat (const uint8_t* septets)
                         | (uint32_t) (septets[2] & 0x7F) << 14
                         | (uint32_t) (septets[3] & 0x7F) << 21
                         | (uint32_t) septets[4] << 28;
-    float value;
-    std::memcpy (&value, &bits, sizeof (value));
-    return value;
+    return floatFromBits (bits);
 }
 
 IdentityReply decodeIdentityReply (const uint8_t* message)

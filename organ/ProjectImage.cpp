@@ -1,8 +1,9 @@
 #include "organ/ProjectImage.h"
 
+#include "organ/FloatBits.h"
+
 #include "resources/OrganTables.h"
 
-#include <cstring>
 
 namespace orvane
 {
@@ -12,13 +13,6 @@ namespace
     {
         for (int i = 0; i < 4; ++i)
             dest[i] = (uint8_t) (value >> (8 * i));
-    }
-
-    uint32_t floatBits (float value)
-    {
-        uint32_t bits;
-        std::memcpy (&bits, &value, sizeof (bits));
-        return bits;
     }
 } // namespace
 
@@ -60,9 +54,6 @@ uint32_t readUInt32LE (const uint8_t* bytes)
 
 float readFloatLE (const uint8_t* bytes)
 {
-    const uint32_t bits = readUInt32LE (bytes);
-    float value;
-    std::memcpy (&value, &bits, sizeof (value));
-    return value;
+    return floatFromBits (readUInt32LE (bytes));
 }
 } // namespace orvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "organ/FileDump.h"
 #include "organ/MidiPorts.h"
 #include "organ/OrganOutput.h"
 #include "organ/ProjectImage.h"
@@ -333,7 +334,7 @@ private:
     orvane::ProjectImage projectImage;
 
     // Tonewheel upload.
-    juce::HeapBlock<uint8_t> uploadBuffer { 1048576, true };
+    juce::HeapBlock<uint8_t> uploadBuffer { (size_t) orvane::filedump::maxTonewheelFileSize, true };
     std::atomic<UploadState> uploadState { uploadFinished };
     uint8_t packetNumber = 0;
     uint8_t chunkSize = 0;

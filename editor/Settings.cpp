@@ -1,6 +1,7 @@
 // The port numbers of the last completed connection, kept across restarts in the user's
-// settings file (on Linux ~/Settings/Orvane Editor.settings, with /var/Settings/Orvane
-// Editor.settings as the all-users fallback for keys the user file lacks).
+// settings file, in a folder "Settings" under the user's application-support folder (on Linux
+// ~/.config/Settings/Orvane Editor.settings, with /var/.config/Settings/Orvane Editor.settings
+// as the all-users fallback for keys the user file lacks).
 #include "editor/MainContentComponent.h"
 
 namespace
@@ -13,7 +14,13 @@ juce::PropertiesFile::Options settingsOptions()
     juce::PropertiesFile::Options options;
     options.applicationName = "Orvane Editor";
     options.filenameSuffix = "settings";
+   #if JUCE_LINUX || JUCE_BSD
+    // The framework puts the folder straight into the home folder here; the user's
+    // application-support folder on Linux is ~/.config.
+    options.folderName = ".config/Settings";
+   #else
     options.folderName = "Settings";
+   #endif
     options.osxLibrarySubFolder = "Application Support";
     options.commonToAllUsers = true;
     options.ignoreCaseOfKeyNames = true;

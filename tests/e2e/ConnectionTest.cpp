@@ -576,3 +576,35 @@ TEST (Connection, ModelThreeHidesAdditionalFunctionsAndShowsTheToneGenerator)
     EXPECT_TRUE (Access::slider (*rig.editor, 0).isVisible()) << "Click Level Manuals on the MAIN page";
     EXPECT_FALSE (Access::comboBox (*rig.editor, 86).isVisible());
 }
+
+TEST (Connection, ACompletedConnectionRemembersItsPortPairOnce)
+{
+    Rig rig;
+    auto options = organOptions();
+    options.decoys.push_back ({ "A Decoy", false });   // the organ's ports become number 1
+    rig.startOrgan (options);
+    rig.startEditor();
+    const auto settingsFile = rig.folder.get().getChildFile ("home/.config/Settings/Orvane Editor.settings");
+
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitConnected());
+    ASSERT_TRUE (settingsFile.existsAsFile());
+    const auto xml = juce::parseXML (settingsFile);
+    ASSERT_NE (xml, nullptr);
+    juce::PropertySet stored;
+    stored.restoreFromXml (*xml);
+    EXPECT_EQ (stored.getIntValue ("MidiInputIndex", -1), 1);
+    EXPECT_EQ (stored.getIntValue ("MidiOutputIndex", -1), 1);
+
+    // The same pair again: the file is left as it is.
+    const auto firstWrite = settingsFile.getLastModificationTime();
+    const auto firstContent = settingsFile.loadFileAsString();
+    juce::Thread::sleep (1100);   // file times have a resolution of a second on some systems
+    rig.clickConnect();
+    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return ! rig.connect().getToggleState(); }, 1000));
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitConnected());
+    test::runMessageLoopFor (100);
+    EXPECT_EQ (settingsFile.getLastModificationTime(), firstWrite);
+    EXPECT_EQ (settingsFile.loadFileAsString(), firstContent);
+}

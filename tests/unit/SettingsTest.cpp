@@ -19,7 +19,7 @@ protected:
             previousHome = home;
         setenv ("HOME", home.get().getFullPathName().toRawUTF8(), 1);
 
-        if (juce::File ("/var/Settings/Orvane Editor.settings").exists())
+        if (juce::File ("/var/.config/Settings/Orvane Editor.settings").exists())
             GTEST_SKIP() << "an all-users settings file on this machine would serve as fallback";
     }
 
@@ -31,7 +31,7 @@ protected:
             unsetenv ("HOME");
     }
 
-    juce::File settingsFile() const { return home.get().getChildFile ("Settings/Orvane Editor.settings"); }
+    juce::File settingsFile() const { return home.get().getChildFile (".config/Settings/Orvane Editor.settings"); }
 
     void writeFileByHand (const juce::String& text) const
     {

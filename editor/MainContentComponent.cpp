@@ -30,7 +30,7 @@ void MainContentComponent::handleMessage (const juce::Message& message)
         case InternalMessage::parameterChanged:    updateControlForParameter (internal->param); break;
         case InternalMessage::slotNameChanged:     renameTonewheelSlotItem (internal->param); break;
         case InternalMessage::identityCheckFailed: showDeviceCheckError (internal->param); break;
-        case InternalMessage::uploadStatus:        break;
+        case InternalMessage::uploadStatus:        handleTonewheelTransferStatus (internal->param); break;
         default: break;
     }
 }
@@ -44,6 +44,9 @@ void MainContentComponent::timerCallback (int timerID)
         case searchTimer:   searchStep(); break;
         case receiveTimer:  receiveTimeout(); break;
         case watchdogTimer: watchdogTimeout(); break;
+        case storeTimer:    storeTimeout(); break;
+        case resetTimer:    resetTimeout(); break;
+        case bulkSendTimer: bulkSend(); break;
         default: break;
     }
 }
@@ -52,9 +55,16 @@ void MainContentComponent::buttonClicked (juce::Button* button)
 {
     if (button == &connectButton)
         connectButtonClicked();
-    else if (button == &openButton || button == &saveButton || button == &storeButton
-             || button == &resetButton || button == &tonewheelButton)
-        switchButtonOff (*button);   // their actions are not built yet: the click is refused
+    else if (button == &storeButton)
+        storeButtonClicked();
+    else if (button == &resetButton)
+        resetButtonClicked();
+    else if (button == &openButton)
+        openButtonClicked();
+    else if (button == &saveButton)
+        saveButtonClicked();
+    else if (button == &tonewheelButton)
+        tonewheelButtonClicked();
     else
         sectionOrSubPageClicked (button);
 }

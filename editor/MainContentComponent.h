@@ -151,6 +151,22 @@ private:
     void showDeviceCheckError (int reason);
     void setConnected (bool on);
     void switchButtonOff (juce::Button& button);
+
+    // Store and reset
+    void storeButtonClicked();
+    void resetButtonClicked();
+    void storeTimeout();
+    void resetTimeout();
+    void storeOrResetConfirmed (PendingOperation confirmed);
+
+    // Project files and the bulk send
+    void openButtonClicked();
+    void saveButtonClicked();
+    void bulkSend();
+
+    // Tonewheel upload
+    void tonewheelButtonClicked();
+    void handleTonewheelTransferStatus (int status);
     bool openInput (int index);
     void closePorts();
     void showOkBox (const juce::String& message);

@@ -72,6 +72,10 @@ void MainContentComponent::handleOperationComplete()
         sendToOrgan (dumpRequestFor (thirdDump));
     else if (advanceOperation (downloadStep3, noOperation))
         completeDownload();
+    else if (advanceOperation (storeOperation, noOperation))
+        storeOrResetConfirmed (storeOperation);
+    else if (advanceOperation (resetOperation, noOperation))
+        storeOrResetConfirmed (resetOperation);
 }
 
 void MainContentComponent::completeDownload()

@@ -1,0 +1,179 @@
+#pragma once
+
+// An editor on virtual ports of a folder of its own, with the organ emulator serving them and
+// the editor's synchronous boxes answered: the rig that every end-to-end test of the organ
+// link builds on.
+#include "organ-emulator/OrganEmulator.h"
+#include "support/MainContentComponentTestAccess.h"
+#include "support/TestHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace orvane::test
+{
+using Access = MainContentComponentTestAccess;
+
+inline const juce::String organPort ("Halvorin Orvane MIDI Port");
+inline const juce::String searchingText ("  Searching for the connected device...  ");
+
+inline double now() { return juce::Time::getMillisecondCounterHiRes(); }
+
+inline bool isIdentityRequest (const emulator::Message& m)
+{
+    return m.bytes == emulator::Bytes { 0xF0, 0x7D, 0x1E, 0x06, 0x01, 0xF7 };
+}
+
+/** Answers the editor's synchronous boxes, which would otherwise hold the test inside their
+    modal loops: every box that opens is recorded with its text and time and, unless it is one
+    the test keeps open, clicked with its first button. A thread of its own asks the message
+    thread to look every 2 ms: timers run late inside a modal loop entered from another timer's
+    callback, and a message that reposts itself would starve the loop. */
+class BoxWatcher
+{
+public:
+    struct Seen { juce::String text; double timeMs; };
+
+    explicit BoxWatcher (MainContentComponent& c) : state (std::make_shared<State> (c))
+    {
+        poller = std::thread ([this]
+        {
+            while (! stopping)
+            {
+                juce::MessageManager::callAsync ([s = state] { s->look(); });
+                std::this_thread::sleep_for (std::chrono::milliseconds (2));
+            }
+        });
+    }
+
+    ~BoxWatcher()
+    {
+        stopping = true;
+        poller.join();
+        state->component = nullptr;   // looks still queued find no editor
+    }
+
+    juce::StringArray& keepOpen() { return state->keepOpen; }
+
+    bool sawBox (const juce::String& text) const { return timeOf (text) >= 0; }
+    double timeOf (const juce::String& text) const
+    {
+        for (const auto& s : state->seen)
+            if (s.text == text)
+                return s.timeMs;
+        return -1;
+    }
+
+private:
+    struct State
+    {
+        explicit State (MainContentComponent& c) : component (&c) {}
+
+        void look()
+        {
+            auto* box = component != nullptr ? Access::messageBox (*component) : nullptr;
+            if (box == nullptr || box == lastBox.getComponent())
+                return;
+            lastBox = box;
+            // The box describes itself for accessibility as its title, ". " and its message.
+            const auto text = box->getDescription().fromFirstOccurrenceOf (box->getName() + ". ", false, false);
+            seen.push_back (Seen { text, now() });
+            if (! keepOpen.contains (text))
+                box->exitModalState (1);
+        }
+
+        MainContentComponent* component;
+        juce::Component::SafePointer<juce::Component> lastBox;   // a new box may reuse a freed address
+        std::vector<Seen> seen;
+        juce::StringArray keepOpen { searchingText };
+    };
+
+    std::shared_ptr<State> state;
+    std::atomic<bool> stopping { false };
+    std::thread poller;
+};
+
+/** An editor on the virtual ports of a folder of its own, with its boxes watched. */
+struct Rig
+{
+    test::TemporaryFolder folder;
+    std::unique_ptr<emulator::OrganEmulator> organ;
+    std::unique_ptr<MainContentComponent> editor;
+    std::unique_ptr<BoxWatcher> boxes;
+    juce::String savedHome;
+
+    void startOrgan (emulator::Options options)
+    {
+        options.folder = folder.get();
+        organ = std::make_unique<emulator::OrganEmulator> (std::move (options));
+        ASSERT_TRUE (organ->isListening());
+    }
+
+    void startEditor()
+    {
+        // Settings of its own: a port pair remembered by an earlier test would change the course.
+        const auto home = folder.get().getChildFile ("home");
+        home.createDirectory();
+        setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+        setenv ("ORVANE_VIRTUAL_MIDI", folder.get().getFullPathName().toRawUTF8(), 1);
+        editor = std::make_unique<MainContentComponent>();
+        boxes = std::make_unique<BoxWatcher> (*editor);
+    }
+
+    Rig() : savedHome (juce::SystemStats::getEnvironmentVariable ("HOME", {})) {}
+
+    ~Rig()
+    {
+        setenv ("HOME", savedHome.toRawUTF8(), 1);
+        boxes = nullptr;
+        editor = nullptr;
+        organ = nullptr;
+        unsetenv ("ORVANE_VIRTUAL_MIDI");
+    }
+
+    juce::Button& connect() { return Access::connectButton (*editor); }
+
+    /** Clicks CONNECT as the mouse does (asynchronously) and returns the time of the click. */
+    double clickConnect()
+    {
+        const double t = now();
+        connect().triggerClick();
+        return t;
+    }
+
+    bool waitConnected (int timeoutMs = 3000)
+    {
+        return test::runMessageLoopUntil ([this] { return editor->isConnected(); }, timeoutMs);
+    }
+    bool waitForBox (const juce::String& text, int timeoutMs)
+    {
+        return test::runMessageLoopUntil ([&] { return boxes->sawBox (text); }, timeoutMs);
+    }
+
+    std::vector<emulator::Message> pingsReceived() const
+    {
+        std::vector<emulator::Message> pings;
+        for (const auto& m : organ->getReceived())
+            if (isIdentityRequest (m))
+                pings.push_back (m);
+        return pings;
+    }
+};
+
+/** A link timer fires when it is due, never early, and late only by what a loaded machine adds. */
+inline ::testing::AssertionResult paced (double actualMs, double expectedMs)
+{
+    if (actualMs >= expectedMs - 50.0 && actualMs <= expectedMs + 600.0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actualMs << " ms where " << expectedMs << " ms was due";
+}
+
+inline emulator::Options organOptions (emulator::Identity identity = {})
+{
+    emulator::Options options;
+    options.identity = identity;
+    return options;
+}
+} // namespace orvane::test

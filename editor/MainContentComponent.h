@@ -162,6 +162,8 @@ private:
     // Project files and the bulk send
     void openButtonClicked();
     void saveButtonClicked();
+    void openProjectFile (const juce::File& file);   // what OPEN does with the chosen file
+    void saveProjectFile (const juce::File& file);   // what SAVE does with the chosen file
     void bulkSend();
 
     // Tonewheel upload

@@ -6,11 +6,8 @@ void MainContentComponent::cancelTonewheelUpload() {}
 // Until their actions are built, these buttons refuse the click and switch back.
 void MainContentComponent::storeButtonClicked() { switchButtonOff (storeButton); }
 void MainContentComponent::resetButtonClicked() { switchButtonOff (resetButton); }
-void MainContentComponent::openButtonClicked() { switchButtonOff (openButton); }
-void MainContentComponent::saveButtonClicked() { switchButtonOff (saveButton); }
 void MainContentComponent::tonewheelButtonClicked() { switchButtonOff (tonewheelButton); }
 void MainContentComponent::storeTimeout() {}
 void MainContentComponent::resetTimeout() {}
 void MainContentComponent::storeOrResetConfirmed (PendingOperation) {}
-void MainContentComponent::bulkSend() {}
 void MainContentComponent::handleTonewheelTransferStatus (int) {}

@@ -53,6 +53,11 @@ struct MainContentComponentTestAccess
     /** The slider of a parameter; for 31 the Chorus Mix slider. */
     static juce::Slider& slider (MainContentComponent& c, int parameter) { return *c.findSlidersForParameter (parameter).getFirst(); }
     static juce::ComboBox& comboBox (MainContentComponent& c, int parameter) { return *c.findComboBoxForParameter (parameter); }
+    // Project files: what OPEN and SAVE do once their dialog has chosen the file.
+    static void openProjectFile (MainContentComponent& c, const juce::File& file) { c.openProjectFile (file); }
+    static void saveProjectFile (MainContentComponent& c, const juce::File& file) { c.saveProjectFile (file); }
+    static auto& lastDirectory (MainContentComponent& c) { return c.lastDirectory; }
+
     static void setTonewheelSlotName (MainContentComponent& c, int slot, const juce::String& name)
     {
         const juce::ScopedLock sl (c.textLock);

@@ -1,0 +1,93 @@
+// OPEN and SAVE of project files, and the bulk send that transmits an opened project to the
+// connected organ.
+#include "editor/MainContentComponent.h"
+#include "organ/OrganProtocol.h"
+#include "organ/ProjectFile.h"
+
+namespace
+{
+const juce::String boxTitle ("Orvane Editor");
+const juce::String projectPattern ("*.hop");
+const juce::String notValidText ("  The selected file is not valid.  ");
+const juce::String corruptedText ("  The selected file is corrupted.  ");
+const juce::String transmittingText ("  Transmitting all parameters to the device...  ");
+
+constexpr int bulkSendDelayMs = 200;
+constexpr int parameterPauseMs = 20;
+constexpr int32_t modelWithoutFunctions = 3;
+} // namespace
+
+void MainContentComponent::openButtonClicked()
+{
+    juce::FileChooser chooser ("Open Project File", lastDirectory, projectPattern, true, false);
+    if (chooser.browseForFileToOpen())
+        openProjectFile (chooser.getResult());
+    switchButtonOff (openButton);
+}
+
+void MainContentComponent::saveButtonClicked()
+{
+    juce::FileChooser chooser ("Save Project File", lastDirectory, projectPattern, true, false);
+    if (chooser.browseForFileToSave (true))
+        saveProjectFile (chooser.getResult());
+    switchButtonOff (saveButton);
+}
+
+void MainContentComponent::openProjectFile (const juce::File& file)
+{
+    if (! orvane::hasProjectExtension (file))
+    {
+        showOkBox (notValidText);
+        return;
+    }
+
+    lastDirectory = file.getParentDirectory();
+
+    // Only the bytes actually loaded are read: a file that cannot be read counts as empty.
+    juce::MemoryBlock data;
+    if (! file.loadFileAsData (data))
+        data.reset();
+
+    const auto content = orvane::readProjectFile (data.getData(), data.getSize());
+    if (! content.has_value())
+    {
+        showOkBox (corruptedText);
+        return;
+    }
+
+    // A connected organ keeps its own identity; the project's values are transmitted to it.
+    const bool online = connected.load();
+    orvane::applyProjectFile (*content, projectImage, ! online);
+    if (online)
+    {
+        showMessageBox (boxTitle, transmittingText, {}, 0, {}, 0, messageBoxCallback);
+        startTimer (bulkSendTimer, bulkSendDelayMs);
+    }
+
+    updateAllControls();
+}
+
+void MainContentComponent::saveProjectFile (const juce::File& file)
+{
+    // Failing silently: the file is either replaced whole or left as it was.
+    orvane::writeProjectFile (projectImage, file);
+}
+
+void MainContentComponent::bulkSend()
+{
+    sendToOrgan (orvane::protocol::bulkSendBegin());
+
+    if (connected.load())
+    {
+        const int count = projectImage.modelIndex.load() == modelWithoutFunctions ? orvane::firstByteParameter
+                                                                                   : orvane::numParameters;
+        for (int index = 0; index < count; ++index)
+        {
+            sendParameter ((uint8_t) index);
+            juce::Thread::sleep (parameterPauseMs);
+        }
+    }
+
+    sendToOrgan (orvane::protocol::bulkSendEnd());
+    closeMessageBox();
+}

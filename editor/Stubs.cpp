@@ -4,10 +4,5 @@
 void MainContentComponent::handleFileDumpHandshake (const juce::MidiMessage&) {}
 void MainContentComponent::cancelTonewheelUpload() {}
 // Until their actions are built, these buttons refuse the click and switch back.
-void MainContentComponent::storeButtonClicked() { switchButtonOff (storeButton); }
-void MainContentComponent::resetButtonClicked() { switchButtonOff (resetButton); }
 void MainContentComponent::tonewheelButtonClicked() { switchButtonOff (tonewheelButton); }
-void MainContentComponent::storeTimeout() {}
-void MainContentComponent::resetTimeout() {}
-void MainContentComponent::storeOrResetConfirmed (PendingOperation) {}
 void MainContentComponent::handleTonewheelTransferStatus (int) {}

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <map>
 #include <thread>
 
 namespace orvane::test
@@ -57,6 +59,10 @@ public:
 
     juce::StringArray& keepOpen() { return state->keepOpen; }
 
+    /** Ends the box of this text with what `result` returns, called while the box is open,
+        in place of the first button's 1. */
+    void answer (const juce::String& text, std::function<int()> result) { state->answers[text] = std::move (result); }
+
     bool sawBox (const juce::String& text) const { return timeOf (text) >= 0; }
     double timeOf (const juce::String& text) const
     {
@@ -80,14 +86,17 @@ private:
             // The box describes itself for accessibility as its title, ". " and its message.
             const auto text = box->getDescription().fromFirstOccurrenceOf (box->getName() + ". ", false, false);
             seen.push_back (Seen { text, now() });
-            if (! keepOpen.contains (text))
-                box->exitModalState (1);
+            if (keepOpen.contains (text))
+                return;
+            const auto answer = answers.find (text);
+            box->exitModalState (answer != answers.end() ? answer->second() : 1);
         }
 
         MainContentComponent* component;
         juce::Component::SafePointer<juce::Component> lastBox;   // a new box may reuse a freed address
         std::vector<Seen> seen;
         juce::StringArray keepOpen { searchingText };
+        std::map<juce::String, std::function<int()>> answers;
     };
 
     std::shared_ptr<State> state;

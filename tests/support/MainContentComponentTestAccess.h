@@ -42,6 +42,10 @@ struct MainContentComponentTestAccess
     static auto& inIdx (MainContentComponent& c) { return c.inIdx; }
     static auto& outIdx (MainContentComponent& c) { return c.outIdx; }
 
+    // Store and reset.
+    static juce::Button& storeButton (MainContentComponent& c) { return c.storeButton; }
+    static juce::Button& resetButton (MainContentComponent& c) { return c.resetButton; }
+
     // Settings, mapping and refresh.
     static void writeSettings (MainContentComponent& c) { c.writeSettings(); }
     static void updateAllControls (MainContentComponent& c) { c.updateAllControls(); }

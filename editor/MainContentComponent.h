@@ -168,6 +168,10 @@ private:
 
     // Tonewheel upload
     void tonewheelButtonClicked();
+    void loadTonewheelFile (int slot);
+    void uploadTonewheelFile (int slot, const juce::File& file);   // after the file dialog
+    void sendChunkOrFinish();
+    void reconnectAfterUpload();
     void handleTonewheelTransferStatus (int status);
     bool openInput (int index);
     void closePorts();
@@ -362,6 +366,9 @@ private:
     const uint8_t* uploadCursor = nullptr;
     std::atomic<int32_t> bytesRemaining { 0 };
     std::atomic<uint8_t> deviceErrorCode { 0 };
+    // Held by the MIDI input thread for each handshake and by the message thread while it
+    // fills the upload fields or cancels, so that neither sees the other's half-done work.
+    juce::CriticalSection uploadLock;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainContentComponent)
 };

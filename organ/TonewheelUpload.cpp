@@ -1,0 +1,236 @@
+// The tonewheel upload: the message thread chooses the file and starts the File Dump transfer,
+// the MIDI input thread answers each handshake of the organ at once, and the message thread
+// shows what the MIDI thread posts.
+//
+// Hand-over of the upload fields: the message thread writes them under uploadLock before the
+// header goes out, and the MIDI thread reads and writes them only under the same lock, one
+// handshake at a time. An earlier transfer that the organ cancelled keeps its state, so a stray
+// handshake of it can arrive while a new file is being filled in; the lock keeps the two apart.
+#include "editor/MainContentComponent.h"
+#include "organ/OrganProtocol.h"
+#include "organ/TonewheelFile.h"
+#include "resources/UploadErrors.h"
+
+#include <algorithm>
+
+namespace
+{
+namespace filedump = orvane::filedump;
+
+const juce::String boxTitle ("Orvane Editor");
+const juce::String notValidText ("  The selected file is not valid.  ");
+const juce::String corruptedText ("  The selected file is corrupted.  ");
+const juce::String transmittingText ("  Transmitting tonewheel file to the device...  ");
+const juce::String abortedText ("  Transmission aborted.  \n  ");
+const juce::String deletedText ("  The tonewheel has been deleted!  The organ may not work properly.  Please, reload the tonewheel.  ");
+
+constexpr int receiveTimeoutMs = 6000;
+constexpr int maxNaksPerPacket = 3;
+
+enum TransferStatus { progress = 0, done = 1, aborted = 2 };
+
+juce::String warningText (const juce::String& slotName)
+{
+    return "  Warning!  \"" + slotName + "\" will be lost.  Are you sure ? ";
+}
+} // namespace
+
+void MainContentComponent::tonewheelButtonClicked()
+{
+    if (! connected)
+    {
+        switchButtonOff (tonewheelButton);
+        return;
+    }
+    if (! tonewheelButton.getToggleState())
+        return;
+
+    const int chosen = uploadMenu.showAt (&tonewheelButton);
+    switchButtonOff (tonewheelButton);
+    if (chosen >= 3 && chosen <= 5)
+        loadTonewheelFile (chosen);
+}
+
+void MainContentComponent::loadTonewheelFile (int slot)
+{
+    if (! connected)
+        return;
+
+    juce::FileChooser chooser ("Load Tonewheel File", lastDirectory, "*.otw");
+    if (chooser.browseForFileToOpen())
+        uploadTonewheelFile (slot, chooser.getResult());
+}
+
+void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file)
+{
+    if (! juce::isPositiveAndBelow (slot, orvane::numSlots))
+        return;
+
+    if (! orvane::tonewheel::hasTonewheelExtension (file))
+    {
+        showOkBox (notValidText);
+        return;
+    }
+    lastDirectory = file.getParentDirectory();
+
+    // A file far too large is refused before it is read; one that cannot be read is empty.
+    juce::MemoryBlock data;
+    if (file.getSize() <= filedump::maxTonewheelFileSize)
+        file.loadFileAsData (data);
+    const auto contents = orvane::tonewheel::readContents (data.getData(), data.getSize());
+    if (! contents)
+    {
+        showOkBox (corruptedText);
+        return;
+    }
+
+    if (showMessageBox (boxTitle, warningText (getTonewheelSlotName (slot)), "Yes", 1, "No", 0, nullptr) != 1)
+        return;
+
+    juce::MidiMessage header;
+    {
+        const juce::ScopedLock sl (uploadLock);
+        fileDumpName = contents->name;
+        std::copy_n (contents->payload, contents->payloadSize, uploadBuffer.get());
+        fileDumpType = filedump::typeForSlot (slot);
+        bytesRemaining = contents->payloadSize;
+        uploadState = headerSent;
+        header = filedump::header (fileDumpType, (uint32_t) contents->payloadSize, fileDumpName);
+    }
+
+    showMessageBox (boxTitle, transmittingText, "Cancel", 2, {}, 0, messageBoxCallback);
+    sendToOrgan (header);
+}
+
+// MIDI input thread.
+void MainContentComponent::handleFileDumpHandshake (const juce::MidiMessage& message)
+{
+    using Kind = filedump::Handshake::Kind;
+    const auto handshake = filedump::readHandshake (message);
+    if (handshake.kind == Kind::ignored)
+        return;
+
+    const juce::ScopedLock sl (uploadLock);
+    const auto state = uploadState.load();
+
+    switch (handshake.kind)
+    {
+        case Kind::ack:
+            if (state == headerSent)
+            {
+                uploadState = sendingPackets;
+                uploadCursor = uploadBuffer.get();
+                packetNumber = 0;
+                sendChunkOrFinish();
+            }
+            else if (state == sendingPackets)
+            {
+                bytesRemaining -= chunkSize;
+                uploadCursor += chunkSize;
+                packetNumber = (uint8_t) ((packetNumber + 1) & 0x7F);
+                sendChunkOrFinish();
+                if (uploadState == sendingPackets)
+                    post (InternalMessage::uploadStatus, progress);
+            }
+            break;
+
+        case Kind::nak:
+            if (state == sendingPackets)
+            {
+                nakCount = (uint8_t) std::min (nakCount + 1, 255);
+                if (nakCount < maxNaksPerPacket)
+                {
+                    sendTonewheelPacket();
+                    break;
+                }
+            }
+            else if (state == headerSent)
+            {
+                // The organ refused the header: nothing has been sent that it could use.
+                uploadState = uploadFinished;
+            }
+            else
+            {
+                break;
+            }
+            sendToOrgan (filedump::cancel());
+            deviceErrorCode = handshake.code;
+            post (InternalMessage::uploadStatus, aborted);
+            break;
+
+        case Kind::cancel:
+            deviceErrorCode = handshake.code;
+            post (InternalMessage::uploadStatus, aborted);
+            break;
+
+        case Kind::ignored:
+            break;
+    }
+}
+
+// MIDI input thread, under uploadLock: the packet at uploadCursor, or EOF when none is left.
+void MainContentComponent::sendChunkOrFinish()
+{
+    const int remaining = bytesRemaining.load();
+    if (remaining <= 0)
+    {
+        uploadState = uploadFinished;
+        sendToOrgan (filedump::endOfFile());
+        post (InternalMessage::uploadStatus, done);
+        return;
+    }
+
+    nakCount = 0;
+    chunkSize = (uint8_t) std::min (remaining, filedump::maxChunkSize);
+    sendTonewheelPacket();
+}
+
+void MainContentComponent::handleTonewheelTransferStatus (int status)
+{
+    switch (status)
+    {
+        case progress:
+            if (uploadState != uploadFinished && messageBox != nullptr)
+                messageBox->setMessage (transmittingText + juce::String (bytesRemaining.load()));
+            break;
+
+        case done:
+            stopTimer (watchdogTimer);
+            closeMessageBox();
+            reconnectAfterUpload();
+            startTimer (receiveTimer, receiveTimeoutMs);
+            break;
+
+        case aborted:
+            stopTimer (watchdogTimer);
+            showOkBox (abortedText + orvane::deviceErrorTextFor (deviceErrorCode.load()));
+            reconnectAfterUpload();
+            startTimer (receiveTimer, receiveTimeoutMs);
+            break;
+
+        default:
+            break;
+    }
+}
+
+// The progress box's Cancel.
+void MainContentComponent::cancelTonewheelUpload()
+{
+    {
+        // Taken so that a handshake being handled finishes first and the next one sends nothing.
+        const juce::ScopedLock sl (uploadLock);
+        uploadState = uploadFinished;
+    }
+    stopTimer (watchdogTimer);
+    sendToOrgan (filedump::cancel());
+    showOkBox (abortedText + deletedText);
+    reconnectAfterUpload();
+}
+
+// Identifies the organ afresh, which downloads its data again: the flag alone goes down, the
+// panel keeps showing the connection meanwhile.
+void MainContentComponent::reconnectAfterUpload()
+{
+    connected = false;
+    sendToOrgan (orvane::protocol::identityRequestMessage());
+}

@@ -1,0 +1,219 @@
+// The tonewheel upload end to end: the editor sends a file to the organ emulator with the
+// File Dump protocol, and reacts to the organ's refusals and to the user's Cancel.
+#include "EditorRig.h"
+
+using namespace orvane;
+using namespace orvane::test;
+using emulator::Answer;
+
+namespace
+{
+const juce::String transmittingText ("  Transmitting tonewheel file to the device...  ");
+const juce::String abortedText ("  Transmission aborted.  \n  ");
+const juce::String deletedText ("  The tonewheel has been deleted!  The organ may not work properly.  Please, reload the tonewheel.  ");
+
+const emulator::Bytes endOfFile { 0xF0, 0x7E, 0x00, 0x7B, 0x00, 0xF7 };
+const emulator::Bytes cancel { 0xF0, 0x7E, 0x00, 0x7D, 0x00, 0xF7 };
+
+/** A tonewheel file: the magic, 28 unused bytes, a 32-byte name with bytes of 80 and above,
+    then the payload. */
+juce::File writeTonewheelFile (const juce::File& folder, const emulator::Bytes& payload)
+{
+    emulator::Bytes bytes { 0x63, 0x19, 0x07, 0x27 };
+    bytes.resize (64, 0);
+    for (int i = 0; i < 32; ++i)
+        bytes[(size_t) (32 + i)] = (uint8_t) (0xC1 + i);
+    bytes.insert (bytes.end(), payload.begin(), payload.end());
+
+    const auto file = folder.getChildFile ("wheels.otw");
+    file.replaceWithData (bytes.data(), bytes.size());
+    return file;
+}
+
+emulator::Bytes patternPayload (int size)
+{
+    emulator::Bytes payload ((size_t) size);
+    for (int i = 0; i < size; ++i)
+        payload[(size_t) i] = (uint8_t) (i * 37 + 11);   // every value, 80 and above included
+    return payload;
+}
+
+struct UploadRig : Rig
+{
+    explicit UploadRig (emulator::Faults faults = {})
+    {
+        auto options = organOptions();
+        options.faults = faults;
+        startOrgan (options);
+        startEditor();
+        boxes->keepOpen().add (transmittingText);
+        clickConnect();
+        EXPECT_TRUE (waitConnected());
+        organ->clearRecords();
+    }
+
+    void upload (int slot, const emulator::Bytes& payload)
+    {
+        Access::uploadTonewheelFile (*editor, slot, writeTonewheelFile (folder.get(), payload));
+    }
+
+    double timeReceived (const emulator::Bytes& bytes) const
+    {
+        for (const auto& m : organ->getReceived())
+            if (m.bytes == bytes)
+                return m.timeMs;
+        return -1;
+    }
+
+    int countReceived (const emulator::Bytes& bytes) const
+    {
+        int n = 0;
+        for (const auto& m : organ->getReceived())
+            n += m.bytes == bytes ? 1 : 0;
+        return n;
+    }
+
+    /** After `since`: an identity request, then the three dump requests of a fresh download. */
+    bool identifiedAndDownloadedAfter (double since) const
+    {
+        bool identified = false;
+        std::vector<uint8_t> requests;
+        for (const auto& m : organ->getReceived())
+        {
+            if (m.timeMs < since)
+                continue;
+            identified = identified || isIdentityRequest (m);
+            if (identified && m.bytes.size() == 6 && m.bytes[3] == 0x04)
+                requests.push_back (m.bytes[4]);
+        }
+        return requests == std::vector<uint8_t> { 0x7D, 0x7E, 0x7C };
+    }
+};
+} // namespace
+
+TEST (TonewheelUpload, PayloadArrivesWholeAndTheOrganIsDownloadedAgain)
+{
+    struct Case { int payloadSize; int packets; };
+    const Case cases[] = { { 1000, 10 }, { 104 * 130, 130 }, { 0, 0 } };   // 130: the packet number wraps
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.payloadSize);
+        UploadRig rig;
+        const auto payload = patternPayload (c.payloadSize);
+        const auto slotName = rig.editor->getTonewheelSlotName (4);
+        rig.upload (4, payload);
+
+        ASSERT_TRUE (rig.organ->waitUntil ([&] { return rig.organ->getFileDump().complete; }, 10000));
+        const auto dump = rig.organ->getFileDump();
+        EXPECT_EQ (dump.type, (std::array<uint8_t, 4> { 'A', 'C', '2', 0 }));
+        EXPECT_EQ (dump.declaredLength, (uint32_t) c.payloadSize);
+        EXPECT_EQ (dump.payload, payload);
+        EXPECT_EQ (dump.packetsAccepted, c.packets);
+        for (int i = 0; i < 32; ++i)
+            EXPECT_EQ (dump.name[(size_t) i], (uint8_t) ((0xC1 + i) & 0x7F));
+
+        EXPECT_TRUE (rig.boxes->sawBox ("  Warning!  \"" + slotName + "\" will be lost.  Are you sure ? "));
+        EXPECT_TRUE (rig.boxes->sawBox (transmittingText));
+        EXPECT_EQ (rig.countReceived (endOfFile), 1);
+
+        const double eofAt = rig.timeReceived (endOfFile);
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.identifiedAndDownloadedAfter (eofAt) && rig.editor->isConnected(); }, 5000));
+        EXPECT_EQ (Access::messageBox (*rig.editor), nullptr) << "done closes the progress box";
+        EXPECT_EQ (Access::uploadState (*rig.editor).load(), uploadFinished);
+        EXPECT_TRUE (rig.organ->getAnomalies().isEmpty()) << rig.organ->getAnomalies().joinIntoString ("\n");
+    }
+}
+
+TEST (TonewheelUpload, RefusalsAbortWithTheOrgansErrorText)
+{
+    struct Case { const char* what; emulator::Faults faults; const char* text; bool editorCancels; };
+
+    emulator::Faults threeNaks;
+    threeNaks.nak = { 2, 3, 4 };
+    emulator::Faults organCancelsPacket;
+    organCancelsPacket.cancel = { emulator::CancelFault::When::afterPacket, 1, 5 };
+    emulator::Faults organCancelsHeader;
+    organCancelsHeader.cancel = { emulator::CancelFault::When::onHeader, 0, 9 };
+
+    const Case cases[] = {
+        { "three NAKs of one packet", threeNaks, "The dsp can not erase flash!", true },
+        { "CANCEL after a packet", organCancelsPacket, "The dsp can not write flash!", false },
+        { "CANCEL of the header, unknown code", organCancelsHeader, "The device reported error 9!", false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        UploadRig rig (c.faults);
+        rig.upload (3, patternPayload (1000));
+
+        const auto abortBox = abortedText + c.text;
+        ASSERT_TRUE (rig.waitForBox (abortBox, 5000));
+        const double abortAt = rig.boxes->timeOf (abortBox);
+
+        const auto dump = rig.organ->getFileDump();
+        EXPECT_FALSE (dump.complete);
+        EXPECT_EQ (dump.cancelledByEditor, c.editorCancels);
+        EXPECT_EQ (rig.countReceived (cancel), c.editorCancels ? 1 : 0);
+        EXPECT_EQ (rig.countReceived (endOfFile), 0);
+        if (c.editorCancels)
+        {
+            EXPECT_EQ (dump.naksSent, 3);
+            EXPECT_EQ (dump.packetsAccepted, 2) << "the refused packet is sent three times, no further one";
+        }
+
+        // Once the box is answered the editor identifies the organ and downloads it again.
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.identifiedAndDownloadedAfter (abortAt) && rig.editor->isConnected(); }, 5000));
+    }
+}
+
+TEST (TonewheelUpload, UserCancelStopsTheTransfer)
+{
+    emulator::Faults faults;
+    faults.setDelay (Answer::fileDumpPacket, emulator::never);   // the first packet is never answered
+    UploadRig rig (faults);
+    rig.upload (5, patternPayload (1000));
+
+    ASSERT_TRUE (rig.organ->waitUntil ([&] { return rig.organ->getFileDump().packetsAccepted == 1; }, 5000));
+    auto* box = Access::messageBox (*rig.editor);
+    ASSERT_NE (box, nullptr);
+    juce::Button* cancelButton = nullptr;
+    for (auto* child : box->getChildren())
+        if (auto* button = dynamic_cast<juce::Button*> (child); button != nullptr && button->getButtonText() == "Cancel")
+            cancelButton = button;
+    ASSERT_NE (cancelButton, nullptr);
+    cancelButton->triggerClick();
+
+    const auto abortBox = abortedText + deletedText;
+    ASSERT_TRUE (rig.waitForBox (abortBox, 3000));
+    const double boxAt = rig.boxes->timeOf (abortBox);
+    EXPECT_TRUE (rig.organ->getFileDump().cancelledByEditor);
+    EXPECT_EQ (rig.countReceived (cancel), 1);
+    EXPECT_LT (rig.timeReceived (cancel), boxAt);
+    EXPECT_EQ (Access::uploadState (*rig.editor).load(), uploadFinished);
+
+    // Once the box is answered the organ is identified afresh; the transfer sent nothing more.
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.identifiedAndDownloadedAfter (boxAt) && rig.editor->isConnected(); }, 5000));
+    EXPECT_EQ (rig.countReceived (endOfFile), 0);
+    EXPECT_EQ (rig.organ->getFileDump().packetsAccepted, 1);
+}
+
+TEST (TonewheelUpload, ProgressShowsTheBytesStillToSend)
+{
+    Rig rig;   // no organ: the test plays its handshakes on a recording output
+    rig.startEditor();
+    rig.boxes->keepOpen().add (transmittingText);
+    const auto sent = Access::recordOutput (*rig.editor);
+    Access::uploadTonewheelFile (*rig.editor, 3, writeTonewheelFile (rig.folder.get(), patternPayload (1000)));
+    ASSERT_TRUE (rig.waitForBox (transmittingText, 2000));
+
+    const juce::MidiMessage ack (emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7F, 0x00, 0xF7 }.data(), 6);
+    Access::receive (*rig.editor, ack);   // the header
+    Access::receive (*rig.editor, ack);   // packet 0
+    runMessageLoopFor (100);
+
+    auto* box = Access::messageBox (*rig.editor);
+    ASSERT_NE (box, nullptr);
+    EXPECT_TRUE (box->getDescription().endsWith (transmittingText + "896"));
+}

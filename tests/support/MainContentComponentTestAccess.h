@@ -42,6 +42,10 @@ struct MainContentComponentTestAccess
     static auto& inIdx (MainContentComponent& c) { return c.inIdx; }
     static auto& outIdx (MainContentComponent& c) { return c.outIdx; }
 
+    // Store and reset.
+    static juce::Button& storeButton (MainContentComponent& c) { return c.storeButton; }
+    static juce::Button& resetButton (MainContentComponent& c) { return c.resetButton; }
+
     // Settings, mapping and refresh.
     static void writeSettings (MainContentComponent& c) { c.writeSettings(); }
     static void updateAllControls (MainContentComponent& c) { c.updateAllControls(); }
@@ -53,14 +57,14 @@ struct MainContentComponentTestAccess
     /** The slider of a parameter; for 31 the Chorus Mix slider. */
     static juce::Slider& slider (MainContentComponent& c, int parameter) { return *c.findSlidersForParameter (parameter).getFirst(); }
     static juce::ComboBox& comboBox (MainContentComponent& c, int parameter) { return *c.findComboBoxForParameter (parameter); }
-    // Tonewheel upload.
-    static void uploadTonewheelFile (MainContentComponent& c, int slot, const juce::File& file) { c.uploadTonewheelFile (slot, file); }
-    static auto& uploadState (MainContentComponent& c) { return c.uploadState; }
     // Project files: what OPEN and SAVE do once their dialog has chosen the file.
     static void openProjectFile (MainContentComponent& c, const juce::File& file) { c.openProjectFile (file); }
     static void saveProjectFile (MainContentComponent& c, const juce::File& file) { c.saveProjectFile (file); }
     static auto& lastDirectory (MainContentComponent& c) { return c.lastDirectory; }
 
+    // Tonewheel upload.
+    static void uploadTonewheelFile (MainContentComponent& c, int slot, const juce::File& file) { c.uploadTonewheelFile (slot, file); }
+    static auto& uploadState (MainContentComponent& c) { return c.uploadState; }
     static void setTonewheelSlotName (MainContentComponent& c, int slot, const juce::String& name)
     {
         const juce::ScopedLock sl (c.textLock);

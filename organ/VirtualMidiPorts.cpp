@@ -1,4 +1,5 @@
 #include "organ/MidiPorts.h"
+#include "organ/UnixSocketAddress.h"
 
 #if JUCE_LINUX || JUCE_BSD
  #include <dirent.h>
@@ -129,16 +130,6 @@ namespace
         return result;
     }
 
-    bool fillAddress (sockaddr_un& address, const std::string& path)
-    {
-        if (path.size() >= sizeof (address.sun_path))
-            return false;
-        address = {};
-        address.sun_family = AF_UNIX;
-        std::memcpy (address.sun_path, path.c_str(), path.size() + 1);
-        return true;
-    }
-
     /** One connect() to the socket `file` in the folder. A path too long for a socket address
         is reached through the folder's descriptor under /proc, so deep folders work too. */
     ScopedFd connectTo (const juce::File& folder, const std::string& file)
@@ -150,11 +141,11 @@ namespace
         const auto folderPath = folder.getFullPathName().toStdString();
         sockaddr_un address;
         ScopedFd folderFd;
-        if (! fillAddress (address, folderPath + "/" + file))
+        if (! fillUnixAddress (address, folderPath + "/" + file))
         {
             folderFd.reset (::open (folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             if (! folderFd.isValid()
-                || ! fillAddress (address, "/proc/self/fd/" + std::to_string (folderFd.get()) + "/" + file))
+                || ! fillUnixAddress (address, "/proc/self/fd/" + std::to_string (folderFd.get()) + "/" + file))
                 return {};
         }
 

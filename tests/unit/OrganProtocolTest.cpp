@@ -1,6 +1,8 @@
 #include "organ/OrganProtocol.h"
 #include "support/MainContentComponentTestAccess.h"
 
+#include "organ/FloatBits.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,20 +20,6 @@ Bytes bytesOf (const juce::MidiMessage& message)
 {
     const auto* raw = message.getRawData();
     return Bytes (raw, raw + message.getRawDataSize());
-}
-
-uint32_t bitsOf (float value)
-{
-    uint32_t bits;
-    std::memcpy (&bits, &value, sizeof (bits));
-    return bits;
-}
-
-float floatOf (uint32_t bits)
-{
-    float value;
-    std::memcpy (&value, &bits, sizeof (value));
-    return value;
 }
 
 std::string hex (const Bytes& bytes)
@@ -64,7 +52,7 @@ TEST (OrganProtocol, FloatFormCarriesTheValuesBitsAndTheIndexLow14Bits)
     };
     for (const auto& c : cases)
     {
-        const auto message = bytesOf (setFloatParameter (c.index, floatOf (c.bits)));
+        const auto message = bytesOf (setFloatParameter (c.index, orvane::floatFromBits (c.bits)));
         EXPECT_EQ (message, c.expected) << "index " << c.index << " bits " << std::hex << c.bits;
         expectOnlyDataBytesInside (message);
     }
@@ -76,11 +64,11 @@ TEST (OrganProtocol, FloatFormReadsBackBitForBit)
                                   0x7F800000, 0xFF800000, 0x7FC00000, 0x7FC00001, 0xFFFFFFFF, 0x807FFFFF };
     for (const auto bits : patterns)
     {
-        const auto message = bytesOf (setFloatParameter (42, floatOf (bits)));
+        const auto message = bytesOf (setFloatParameter (42, orvane::floatFromBits (bits)));
         const auto received = decodeOrganMessage (message.data(), (int) message.size());
         EXPECT_EQ (received.kind, Kind::parameter);
         EXPECT_EQ (received.number, 42);
-        EXPECT_EQ (bitsOf (received.value), bits) << std::hex << bits;
+        EXPECT_EQ (orvane::floatBits (received.value), bits) << std::hex << bits;
     }
 }
 

@@ -3,6 +3,8 @@
 #include "support/MainContentComponentTestAccess.h"
 #include "support/TestHarness.h"
 
+#include "organ/FloatBits.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -22,13 +24,6 @@ std::string hex (const Bytes& bytes)
 juce::MidiMessage midi (const Bytes& bytes)
 {
     return juce::MidiMessage (bytes.data(), (int) bytes.size());
-}
-
-uint32_t bitsOf (float value)
-{
-    uint32_t bits;
-    std::memcpy (&bits, &value, sizeof (bits));
-    return bits;
 }
 
 /** A System Exclusive message of `size` bytes: `start`, then filler data bytes, then F7. */
@@ -53,7 +48,7 @@ public:
 
         bool operator== (const Post& other) const
         {
-            return type == other.type && param == other.param && bitsOf (value) == bitsOf (other.value)
+            return type == other.type && param == other.param && orvane::floatBits (value) == orvane::floatBits (other.value)
                 && slotName == other.slotName;
         }
     };
@@ -227,7 +222,7 @@ TEST_F (Reception, ParameterMessagesSetTheValueAndPostOnlyWhileNothingIsPending)
     {
         setPending (c.pending);
         receive (c.message);
-        EXPECT_EQ (bitsOf (value (c.index)), c.bits) << hex (c.message);
+        EXPECT_EQ (orvane::floatBits (value (c.index)), c.bits) << hex (c.message);
 
         std::vector<Post> expected;
         if (c.pending == noOperation)

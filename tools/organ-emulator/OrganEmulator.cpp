@@ -1,5 +1,7 @@
 #include "organ-emulator/OrganEmulator.h"
 
+#include "organ/UnixSocketAddress.h"
+
 #include "resources/OrganTables.h"
 
 #include <juce_events/juce_events.h>
@@ -135,15 +137,6 @@ namespace
         return true;
     }
 
-    bool fillAddress (sockaddr_un& address, const std::string& path)
-    {
-        if (path.size() >= sizeof (address.sun_path))
-            return false;
-        address = {};
-        address.sun_family = AF_UNIX;
-        std::memcpy (address.sun_path, path.c_str(), path.size() + 1);
-        return true;
-    }
 } // namespace
 
 juce::String toHex (const Bytes& bytes)
@@ -254,7 +247,7 @@ struct OrganEmulator::Impl
     FdPtr listenOn (const std::string& path)
     {
         sockaddr_un address;
-        if (! fillAddress (address, path))
+        if (! fillUnixAddress (address, path))
         {
             anomalies.add ("socket path too long: " + juce::String (path));
             return nullptr;

@@ -177,6 +177,11 @@ private:
     void closePorts();
     void showOkBox (const juce::String& message);
 
+    // Every box of the editor carries the application's name; two file checks share their texts.
+    static inline const juce::String messageBoxTitle { "Orvane Editor" };
+    static inline const juce::String fileNotValidText { "  The selected file is not valid.  " };
+    static inline const juce::String fileCorruptedText { "  The selected file is corrupted.  " };
+
     // Panel
     void renameTonewheelSlotItem (int slot);
     void updateControlForParameter (int index);

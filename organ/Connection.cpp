@@ -6,7 +6,6 @@
 namespace
 {
 const juce::String organPortName ("Halvorin Orvane MIDI Port");
-const juce::String boxTitle ("Orvane Editor");
 
 const juce::String searchingText ("  Searching for the connected device...  ");
 const juce::String portInUseText ("  The midi port may be in use by another  \n  application. Please, close it and retry.  ");
@@ -35,7 +34,7 @@ void MainContentComponent::closePorts()
 
 void MainContentComponent::showOkBox (const juce::String& message)
 {
-    showMessageBox (boxTitle, message, "OK", 1, {}, 0, nullptr);
+    showMessageBox (messageBoxTitle, message, "OK", 1, {}, 0, nullptr);
 }
 
 void MainContentComponent::connectButtonClicked()
@@ -81,7 +80,7 @@ void MainContentComponent::connectButtonClicked()
         midiOutput.open (*midiPorts, outIdx);
     }
 
-    showMessageBox (boxTitle, searchingText, "Cancel", 1, {}, 0, messageBoxCallback);
+    showMessageBox (messageBoxTitle, searchingText, "Cancel", 1, {}, 0, messageBoxCallback);
     startTimer (searchTimer, searchStepMs);
     sendToOrgan (orvane::protocol::identityRequestMessage());
 }

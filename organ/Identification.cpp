@@ -96,7 +96,7 @@ void MainContentComponent::showDeviceCheckError (int reason)
         return;
 
     switchButtonOff (connectButton);
-    showMessageBox ("Orvane Editor", text, "OK", 1, {}, 0, nullptr);
+    showMessageBox (messageBoxTitle, text, "OK", 1, {}, 0, nullptr);
 }
 
 void MainContentComponent::setConnected (bool on)

@@ -6,10 +6,7 @@
 
 namespace
 {
-const juce::String boxTitle ("Orvane Editor");
 const juce::String projectPattern ("*.hop");
-const juce::String notValidText ("  The selected file is not valid.  ");
-const juce::String corruptedText ("  The selected file is corrupted.  ");
 const juce::String transmittingText ("  Transmitting all parameters to the device...  ");
 
 constexpr int bulkSendDelayMs = 200;
@@ -37,7 +34,7 @@ void MainContentComponent::openProjectFile (const juce::File& file)
 {
     if (! orvane::hasProjectExtension (file))
     {
-        showOkBox (notValidText);
+        showOkBox (fileNotValidText);
         return;
     }
 
@@ -51,7 +48,7 @@ void MainContentComponent::openProjectFile (const juce::File& file)
     const auto content = orvane::readProjectFile (data.getData(), data.getSize());
     if (! content.has_value())
     {
-        showOkBox (corruptedText);
+        showOkBox (fileCorruptedText);
         return;
     }
 
@@ -60,7 +57,7 @@ void MainContentComponent::openProjectFile (const juce::File& file)
     orvane::applyProjectFile (*content, projectImage, ! online);
     if (online)
     {
-        showMessageBox (boxTitle, transmittingText, {}, 0, {}, 0, messageBoxCallback);
+        showMessageBox (messageBoxTitle, transmittingText, {}, 0, {}, 0, messageBoxCallback);
         startTimer (bulkSendTimer, bulkSendDelayMs);
     }
 

@@ -51,7 +51,7 @@ void MainContentComponent::resetButtonClicked()
     }
 
     // A box that replaces the question ends it with 0, which counts as No.
-    if (showMessageBox ("Orvane Editor", resetQuestionText, "Yes", 1, "No", 0, nullptr) == 0)
+    if (showMessageBox (messageBoxTitle, resetQuestionText, "Yes", 1, "No", 0, nullptr) == 0)
     {
         switchButtonOff (resetButton);
         return;

@@ -17,9 +17,6 @@ namespace
 {
 namespace filedump = orvane::filedump;
 
-const juce::String boxTitle ("Orvane Editor");
-const juce::String notValidText ("  The selected file is not valid.  ");
-const juce::String corruptedText ("  The selected file is corrupted.  ");
 const juce::String transmittingText ("  Transmitting tonewheel file to the device...  ");
 const juce::String abortedText ("  Transmission aborted.  \n  ");
 const juce::String deletedText ("  The tonewheel has been deleted!  The organ may not work properly.  Please, reload the tonewheel.  ");
@@ -68,7 +65,7 @@ void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file
 
     if (! orvane::tonewheel::hasTonewheelExtension (file))
     {
-        showOkBox (notValidText);
+        showOkBox (fileNotValidText);
         return;
     }
     lastDirectory = file.getParentDirectory();
@@ -80,11 +77,11 @@ void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file
     const auto contents = orvane::tonewheel::readContents (data.getData(), data.getSize());
     if (! contents)
     {
-        showOkBox (corruptedText);
+        showOkBox (fileCorruptedText);
         return;
     }
 
-    if (showMessageBox (boxTitle, warningText (getTonewheelSlotName (slot)), "Yes", 1, "No", 0, nullptr) != 1)
+    if (showMessageBox (messageBoxTitle, warningText (getTonewheelSlotName (slot)), "Yes", 1, "No", 0, nullptr) != 1)
         return;
 
     juce::MidiMessage header;
@@ -98,7 +95,7 @@ void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file
         header = filedump::header (fileDumpType, (uint32_t) contents->payloadSize, fileDumpName);
     }
 
-    showMessageBox (boxTitle, transmittingText, "Cancel", 2, {}, 0, messageBoxCallback);
+    showMessageBox (messageBoxTitle, transmittingText, "Cancel", 2, {}, 0, messageBoxCallback);
     sendToOrgan (header);
 }
 

@@ -1,6 +1,7 @@
 // Project files opened and saved by the editor: the bulk send that transmits an opened project
 // to the connected organ, and the identity an opened project brings while none is connected.
 #include "EditorRig.h"
+#include "support/MidiBytes.h"
 
 #include "organ/OrganProtocol.h"
 #include "organ/ProjectFile.h"
@@ -10,16 +11,13 @@ using namespace orvane::test;
 
 namespace
 {
+using orvane::test::bytesOf;
+
 const juce::String transmittingText ("  Transmitting all parameters to the device...  ");
 const juce::String notValidText ("  The selected file is not valid.  ");
 const juce::String corruptedText ("  The selected file is corrupted.  ");
 
 constexpr double parameterPauseMs = 20.0;
-
-emulator::Bytes bytesOf (const juce::MidiMessage& message)
-{
-    return emulator::Bytes (message.getRawData(), message.getRawData() + message.getRawDataSize());
-}
 
 std::vector<uint8_t> imageBytes (const ProjectImage& image)
 {

@@ -5,6 +5,8 @@
 #include "support/MainContentComponentTestAccess.h"
 #include "support/TestHarness.h"
 
+#include "support/MidiBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,14 +19,11 @@ using Bytes = emulator::Bytes;
 
 namespace
 {
+using orvane::test::bytesOf;
+
 const juce::String organPort ("Halvorin Orvane MIDI Port");
 
 double now() { return juce::Time::getMillisecondCounterHiRes(); }
-
-Bytes bytesOf (const juce::MidiMessage& message)
-{
-    return Bytes (message.getRawData(), message.getRawData() + message.getRawDataSize());
-}
 
 /** Hands what the input receives to the editor's MIDI callback, on the input's thread. */
 class ToEditor : public juce::MidiInputCallback

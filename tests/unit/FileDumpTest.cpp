@@ -1,6 +1,8 @@
 #include "organ/FileDump.h"
 #include "support/MainContentComponentTestAccess.h"
 
+#include "support/MidiBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -11,21 +13,9 @@ using Bytes = std::vector<uint8_t>;
 
 namespace
 {
-Bytes bytesOf (const juce::MidiMessage& message)
-{
-    const auto* raw = message.getRawData();
-    return Bytes (raw, raw + message.getRawDataSize());
-}
-
-std::string hex (const Bytes& bytes)
-{
-    return juce::String::toHexString (bytes.data(), (int) bytes.size()).toStdString();
-}
-
-juce::MidiMessage midi (const Bytes& bytes)
-{
-    return juce::MidiMessage (bytes.data(), (int) bytes.size());
-}
+using orvane::test::bytesOf;
+using orvane::test::hex;
+using orvane::test::midi;
 
 /** What the organ does with a packet: checks its frame and checksum and undoes the 7-in-8
     encoding. */

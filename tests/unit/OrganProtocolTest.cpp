@@ -3,6 +3,8 @@
 
 #include "organ/FloatBits.h"
 
+#include "support/MidiBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,16 +18,8 @@ using Kind = OrganMessage::Kind;
 
 namespace
 {
-Bytes bytesOf (const juce::MidiMessage& message)
-{
-    const auto* raw = message.getRawData();
-    return Bytes (raw, raw + message.getRawDataSize());
-}
-
-std::string hex (const Bytes& bytes)
-{
-    return juce::String::toHexString (bytes.data(), (int) bytes.size()).toStdString();
-}
+using orvane::test::bytesOf;
+using orvane::test::hex;
 
 /** Every byte between F0 and F7 must be a data byte. */
 void expectOnlyDataBytesInside (const Bytes& message)

@@ -5,6 +5,8 @@
 
 #include "organ/FloatBits.h"
 
+#include "support/MidiBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,15 +18,8 @@ using Access = MainContentComponentTestAccess;
 
 namespace
 {
-std::string hex (const Bytes& bytes)
-{
-    return juce::String::toHexString (bytes.data(), (int) bytes.size()).toStdString();
-}
-
-juce::MidiMessage midi (const Bytes& bytes)
-{
-    return juce::MidiMessage (bytes.data(), (int) bytes.size());
-}
+using orvane::test::hex;
+using orvane::test::midi;
 
 /** A System Exclusive message of `size` bytes: `start`, then filler data bytes, then F7. */
 Bytes longSysEx (Bytes start, size_t size, uint8_t filler)

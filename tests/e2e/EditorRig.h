@@ -104,6 +104,13 @@ private:
     std::thread poller;
 };
 
+inline emulator::Options organOptions (emulator::Identity identity = {})
+{
+    emulator::Options options;
+    options.identity = identity;
+    return options;
+}
+
 /** An editor on the virtual ports of a folder of its own, with its boxes watched. */
 struct Rig
 {
@@ -118,6 +125,17 @@ struct Rig
         options.folder = folder.get();
         organ = std::make_unique<emulator::OrganEmulator> (std::move (options));
         ASSERT_TRUE (organ->isListening());
+    }
+
+    /** The emulator with the given faults, the editor, and CONNECT; true once connected. */
+    bool startConnected (const emulator::Faults& faults = {})
+    {
+        auto options = organOptions();
+        options.faults = faults;
+        startOrgan (options);
+        startEditor();
+        clickConnect();
+        return waitConnected();
     }
 
     void startEditor()
@@ -181,10 +199,4 @@ inline ::testing::AssertionResult paced (double actualMs, double expectedMs)
     return ::testing::AssertionFailure() << actualMs << " ms where " << expectedMs << " ms was due";
 }
 
-inline emulator::Options organOptions (emulator::Identity identity = {})
-{
-    emulator::Options options;
-    options.identity = identity;
-    return options;
-}
 } // namespace orvane::test

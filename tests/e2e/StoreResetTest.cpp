@@ -66,12 +66,7 @@ struct ConnectedRig : Rig
 {
     explicit ConnectedRig (emulator::Faults faults = {})
     {
-        auto options = organOptions();
-        options.faults = faults;
-        startOrgan (options);
-        startEditor();
-        clickConnect();
-        connectedOk = waitConnected();
+        connectedOk = startConnected (faults);
     }
 
     /** Clicks the button as the mouse does and returns the time of the click. */

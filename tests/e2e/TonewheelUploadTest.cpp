@@ -42,13 +42,8 @@ struct UploadRig : Rig
 {
     explicit UploadRig (emulator::Faults faults = {})
     {
-        auto options = organOptions();
-        options.faults = faults;
-        startOrgan (options);
-        startEditor();
+        EXPECT_TRUE (startConnected (faults));
         boxes->keepOpen().add (transmittingText);
-        clickConnect();
-        EXPECT_TRUE (waitConnected());
         organ->clearRecords();
     }
 

@@ -118,6 +118,7 @@ void MainContentComponent::setupParameterSlider (juce::Slider& slider, int y, co
     slider.addListener (this);
     // The parameter set holds the factory row here, so this is the value shown for it.
     slider.setDoubleClickReturnValue (true, orvane::shownSliderValue (paramToSliderValue (parameterIndex), minimum, maximum));
+    slider.addMouseListener (&sliderDoubleClick, true);
     addChildComponent (slider);
 }
 

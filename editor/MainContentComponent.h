@@ -1,8 +1,8 @@
 #pragma once
 
+#include "midi/MidiPorts.h"
+#include "midi/OrganOutput.h"
 #include "organ/FileDump.h"
-#include "organ/MidiPorts.h"
-#include "organ/OrganOutput.h"
 #include "organ/ProjectImage.h"
 #include "resources/SectionRows.h"
 #include "widgets/CustomAlertWindow.h"
@@ -62,8 +62,8 @@ public:
 };
 
 /** The whole editor: the panel with every widget, and the link to the organ. Its methods are
-    split over editor/ (panel, mapping, message boxes, settings) and organ/ (messages,
-    reception, connection, identification). */
+    split over editor/ (panel, control mapping, message boxes, settings) and editor/link/
+    (messages, reception, connection, identification, store and reset, project files, upload). */
 class MainContentComponent : public juce::Component,
                              public juce::MessageListener,
                              private juce::Button::Listener,

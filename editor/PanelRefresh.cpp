@@ -2,7 +2,7 @@
 // nothing is sent to the organ.
 #include "editor/MainContentComponent.h"
 
-#include "editor/ParameterMapping.h"
+#include "organ/ParameterMapping.h"
 #include "resources/OrganTables.h"
 #include "resources/OverdrivePresets.h"
 

@@ -1,5 +1,5 @@
-#include "editor/ParameterMapping.h"
 #include "organ/OrganProtocol.h"
+#include "organ/ParameterMapping.h"
 #include "resources/OrganTables.h"
 #include "resources/OverdrivePresets.h"
 #include "support/MainContentComponentTestAccess.h"

@@ -3,8 +3,10 @@
 #include "midi/MidiPorts.h"
 #include "midi/OrganOutput.h"
 #include "organ/FileDump.h"
+#include "organ/OrganProtocol.h"
 #include "organ/ProjectImage.h"
 #include "resources/SectionRows.h"
+#include "widgets/ArialTypeface.h"
 #include "widgets/CustomAlertWindow.h"
 #include "widgets/CustomComboBox.h"
 
@@ -135,7 +137,7 @@ private:
     // Reception (MIDI input thread)
     void handleFileDumpHandshake (const juce::MidiMessage& message);
     void sendTonewheelPacket();
-    void handleIdentityReply (const uint8_t* bytes);
+    void handleIdentityReply (const orvane::protocol::IdentityReply& reply);
     void post (int type, int param);
 
     // Connection, identification and download (message thread)
@@ -176,6 +178,13 @@ private:
     bool openInput (int index);
     void closePorts();
     void showOkBox (const juce::String& message);
+
+    // How long each link timer runs once started, in milliseconds.
+    static constexpr int searchStepMs = 500;             // searchTimer: one port pair
+    static constexpr int receiveTimeoutMs = 6000;        // receiveTimer: the download, the organ after an upload
+    static constexpr int confirmationTimeoutMs = 6000;   // storeTimer, resetTimer
+    static constexpr int bulkSendDelayMs = 200;          // bulkSendTimer
+    static constexpr int watchdogMs = 3000;              // watchdogTimer: one ping
 
     // Every box of the editor carries the application's name; two file checks share their texts.
     static inline const juce::String messageBoxTitle { "Orvane Editor" };

@@ -6,19 +6,13 @@
 #include "resources/OrganTables.h"
 #include "resources/OverdrivePresets.h"
 
-namespace
-{
-constexpr int firstUploadSlot = 3;   // only the ALT slots take tonewheel uploads
-constexpr int modelWithoutFunctions = 3;
-} // namespace
-
 void MainContentComponent::updateAllControls()
 {
     for (int slot = 0; slot < orvane::numSlots; ++slot)
         renameTonewheelSlotItem (slot);
 
     uploadMenu.clear();
-    for (int slot = firstUploadSlot; slot < orvane::numSlots; ++slot)
+    for (int slot = orvane::firstUploadSlot; slot < orvane::numSlots; ++slot)
         uploadMenu.addItem (slot, "Upload to " + getTonewheelSlotName (slot), true, false);
 
     refreshSliders();
@@ -33,7 +27,7 @@ void MainContentComponent::updateAllControls()
 
     // Last, since switching away from the Additional Functions page shows another page.
     auto& functionsButton = sectionButtons[orvane::additionalFunctionsSection];
-    if (projectImage.modelIndex.load() == modelWithoutFunctions)
+    if (projectImage.modelIndex.load() == orvane::modelWithoutAdditionalFunctions)
     {
         functionsButton.setVisible (false);
         if (currentSection == orvane::additionalFunctionsSection)

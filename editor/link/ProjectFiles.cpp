@@ -9,9 +9,7 @@ namespace
 const juce::String projectPattern ("*.hop");
 const juce::String transmittingText ("  Transmitting all parameters to the device...  ");
 
-constexpr int bulkSendDelayMs = 200;
 constexpr int parameterPauseMs = 20;
-constexpr int32_t modelWithoutFunctions = 3;
 } // namespace
 
 void MainContentComponent::openButtonClicked()
@@ -76,8 +74,8 @@ void MainContentComponent::bulkSend()
 
     if (connected.load())
     {
-        const int count = projectImage.modelIndex.load() == modelWithoutFunctions ? orvane::firstByteParameter
-                                                                                   : orvane::numParameters;
+        const bool withoutFunctions = projectImage.modelIndex.load() == orvane::modelWithoutAdditionalFunctions;
+        const int count = withoutFunctions ? orvane::firstByteParameter : orvane::numParameters;
         for (int index = 0; index < count; ++index)
         {
             sendParameter ((uint8_t) index);

@@ -33,23 +33,20 @@ cases=(
   'organ/Good.cpp|#include "SkinData.h"|pass'
 )
 
-make_tree() {
-  rm -rf "$work/tree"
-  mkdir -p "$work/tree"/{app,editor/link,organ,midi,widgets,resources}
-  touch "$work/tree"/{app/Application.h,editor/MainContentComponent.h,editor/link/Link.h}
-  touch "$work/tree"/{organ/Codec.h,midi/Ports.h,widgets/Widget.h,resources/Tables.h}
-  echo '#include "editor/MainContentComponent.h"' > "$work/tree/editor/link/Link.cpp"
-}
+# A clean tree; each case adds one file to it and takes it away again.
+mkdir -p "$work/tree"/{app,editor/link,organ,midi,widgets,resources}
+touch "$work/tree"/{app/Application.h,editor/MainContentComponent.h,editor/link/Link.h}
+touch "$work/tree"/{organ/Codec.h,midi/Ports.h,widgets/Widget.h,resources/Tables.h}
+echo '#include "editor/MainContentComponent.h"' > "$work/tree/editor/link/Link.cpp"
 
 failures=0
-make_tree
 bash "$check" "$work/tree" >/dev/null 2>&1 || { echo "the clean tree does not pass"; failures=1; }
 
 for c in "${cases[@]}"; do
   IFS='|' read -r file line expected <<<"$c"
-  make_tree
   printf '%s\n' "$line" > "$work/tree/$file"
   if bash "$check" "$work/tree" >/dev/null 2>&1; then outcome=pass; else outcome=fail; fi
+  rm "$work/tree/$file"
   if [ "$outcome" != "$expected" ]; then
     echo "$file with '$line': expected $expected, got $outcome"
     failures=1

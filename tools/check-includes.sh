@@ -19,19 +19,20 @@ allowed_for() {
   esac
 }
 
-# The top folder of a file named relative to the root ("editor/link/X.cpp" -> editor).
-folder_of() { echo "${1%%/*}"; }
-
-# The file that an include names, relative to the root, or nothing for one from outside the
-# tree (the framework, the system, the generated skin data). Quoted includes are searched
-# beside the including file first, as the compiler does.
+# Sets `target` to the file that an include names, relative to the root, or to nothing for one
+# from outside the tree (the framework, the system, the generated skin data). Quoted includes
+# are searched beside the including file first, as the compiler does.
 resolve() {
   local file=$1 name=$2 dir
-  dir=$(dirname "$root/$file")
-  if [ -e "$dir/$name" ]; then
-    realpath -m --relative-to="$root" "$dir/$name"
+  dir=${file%/*}
+  target=
+  if [ -e "$root/$dir/$name" ]; then
+    case $name in
+      *../*|./*) target=$(realpath -m --relative-to="$root" "$root/$dir/$name") ;;
+      *) target=$dir/$name ;;
+    esac
   elif [ -e "$root/$name" ]; then
-    realpath -m --relative-to="$root" "$root/$name"
+    target=$name
   fi
 }
 
@@ -42,10 +43,10 @@ for top in app editor organ midi widgets resources; do
   while IFS= read -r file; do
     file=${file#"$root/"}
     while IFS= read -r name; do
-      target=$(resolve "$file" "$name")
+      resolve "$file" "$name"
       [ -n "$target" ] || continue
       case $allowed in
-        *" $(folder_of "$target") "*) ;;
+        *" ${target%%/*} "*) ;;
         *) echo "$file includes $target: $top/ may include only$(echo "${allowed% }")" >&2
            faults=$((faults + 1)) ;;
       esac

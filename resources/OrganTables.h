@@ -5,10 +5,10 @@
 namespace orvane
 {
 constexpr int numParameters = 99;
-constexpr int numSlots = 6;        // tonewheel slots
-constexpr int firstUploadSlot = 3; // the three ALT slots take tonewheel uploads, the FAC ones never
+constexpr int numSlots = 6;          // tonewheel slots
+constexpr int firstUploadSlot = 3;   // the three ALT slots take tonewheel uploads, the FAC ones never
 constexpr int numModels = 4;
-constexpr int numRevisions = 2;    // hardware revisions
+constexpr int numRevisions = 2;      // hardware revisions
 
 /** The one model without the Additional Functions page: it has no parameters 85..98, so
     neither the panel, a project file nor the bulk send touches them. */

@@ -1,9 +1,10 @@
 # make run   installs what is missing, builds and starts the editor.
 # make test  installs what is missing, builds and runs every test.
+# make format applies .clang-format to every C++ file of the tree.
 JOBS ?= $(shell nproc)
 BUILD ?= build
 
-.PHONY: setup build run test test-asan test-tsan clean
+.PHONY: setup build run test test-asan test-tsan format clean
 
 setup:
 	@tools/setup.sh
@@ -24,6 +25,9 @@ test-asan:
 
 test-tsan:
 	$(MAKE) test BUILD=build-tsan CMAKE_ARGS=-DORVANE_SANITIZER=thread
+
+format: setup
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i --style=file
 
 clean:
 	rm -rf build build-asan build-tsan

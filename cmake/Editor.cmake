@@ -1,9 +1,12 @@
-# The editor's own code: every source of app/ (but the program's entry point), organ/, editor/,
-# widgets/ and resources/, in one library that the application and the tests link.
+# The editor's own code: every source of app/ (but the program's entry point), editor/ with
+# editor/link/, organ/, midi/, widgets/ and resources/, in one library that the application and
+# the tests link.
 file(GLOB ORVANE_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/app/*.cpp
+    ${CMAKE_SOURCE_DIR}/midi/*.cpp
     ${CMAKE_SOURCE_DIR}/organ/*.cpp
     ${CMAKE_SOURCE_DIR}/editor/*.cpp
+    ${CMAKE_SOURCE_DIR}/editor/link/*.cpp
     ${CMAKE_SOURCE_DIR}/widgets/*.cpp
     ${CMAKE_SOURCE_DIR}/resources/*.cpp)
 list(FILTER ORVANE_SOURCES EXCLUDE REGEX "/app/Main\\.cpp$")

@@ -2,7 +2,7 @@
 // organ's changes move only the controls that follow it between two full refreshes.
 #include "editor/MainContentComponent.h"
 
-#include "editor/ParameterMapping.h"
+#include "organ/ParameterMapping.h"
 #include "resources/OrganTables.h"
 #include "resources/OverdrivePresets.h"
 

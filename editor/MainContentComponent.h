@@ -1,10 +1,12 @@
 #pragma once
 
+#include "midi/MidiPorts.h"
+#include "midi/OrganOutput.h"
 #include "organ/FileDump.h"
-#include "organ/MidiPorts.h"
-#include "organ/OrganOutput.h"
+#include "organ/OrganProtocol.h"
 #include "organ/ProjectImage.h"
 #include "resources/SectionRows.h"
+#include "widgets/ArialTypeface.h"
 #include "widgets/CustomAlertWindow.h"
 #include "widgets/CustomComboBox.h"
 #include "widgets/SliderDoubleClick.h"
@@ -63,8 +65,8 @@ public:
 };
 
 /** The whole editor: the panel with every widget, and the link to the organ. Its methods are
-    split over editor/ (panel, mapping, message boxes, settings) and organ/ (messages,
-    reception, connection, identification). */
+    split over editor/ (panel, control mapping, message boxes, settings) and editor/link/
+    (messages, reception, connection, identification, store and reset, project files, upload). */
 class MainContentComponent : public juce::Component,
                              public juce::MessageListener,
                              private juce::Button::Listener,
@@ -136,7 +138,7 @@ private:
     // Reception (MIDI input thread)
     void handleFileDumpHandshake (const juce::MidiMessage& message);
     void sendTonewheelPacket();
-    void handleIdentityReply (const uint8_t* bytes);
+    void handleIdentityReply (const orvane::protocol::IdentityReply& reply);
     void post (int type, int param);
 
     // Connection, identification and download (message thread)
@@ -178,6 +180,13 @@ private:
     bool openInput (int index);
     void closePorts();
     void showOkBox (const juce::String& message);
+
+    // How long each link timer runs once started, in milliseconds.
+    static constexpr int searchStepMs = 500;             // searchTimer: one port pair
+    static constexpr int receiveTimeoutMs = 6000;        // receiveTimer: the download, the organ after an upload
+    static constexpr int confirmationTimeoutMs = 6000;   // storeTimer, resetTimer
+    static constexpr int bulkSendDelayMs = 200;          // bulkSendTimer
+    static constexpr int watchdogMs = 3000;              // watchdogTimer: one ping
 
     // Every box of the editor carries the application's name; two file checks share their texts.
     static inline const juce::String messageBoxTitle { "Orvane Editor" };

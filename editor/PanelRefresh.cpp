@@ -2,15 +2,9 @@
 // nothing is sent to the organ.
 #include "editor/MainContentComponent.h"
 
-#include "editor/ParameterMapping.h"
+#include "organ/ParameterMapping.h"
 #include "resources/OrganTables.h"
 #include "resources/OverdrivePresets.h"
-
-namespace
-{
-constexpr int firstUploadSlot = 3;   // only the ALT slots take tonewheel uploads
-constexpr int modelWithoutFunctions = 3;
-} // namespace
 
 void MainContentComponent::updateAllControls()
 {
@@ -18,7 +12,7 @@ void MainContentComponent::updateAllControls()
         renameTonewheelSlotItem (slot);
 
     uploadMenu.clear();
-    for (int slot = firstUploadSlot; slot < orvane::numSlots; ++slot)
+    for (int slot = orvane::firstUploadSlot; slot < orvane::numSlots; ++slot)
         uploadMenu.addItem (slot, "Upload to " + getTonewheelSlotName (slot), true, false);
 
     refreshSliders();
@@ -33,7 +27,7 @@ void MainContentComponent::updateAllControls()
 
     // Last, since switching away from the Additional Functions page shows another page.
     auto& functionsButton = sectionButtons[orvane::additionalFunctionsSection];
-    if (projectImage.modelIndex.load() == modelWithoutFunctions)
+    if (projectImage.modelIndex.load() == orvane::modelWithoutAdditionalFunctions)
     {
         functionsButton.setVisible (false);
         if (currentSection == orvane::additionalFunctionsSection)

@@ -1,7 +1,7 @@
 // The set-up routines that place and style every widget of the panel once, at construction.
 #include "editor/MainContentComponent.h"
 
-#include "editor/ParameterMapping.h"
+#include "organ/ParameterMapping.h"
 
 #include <limits>
 

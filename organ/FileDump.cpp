@@ -1,12 +1,15 @@
 #include "organ/FileDump.h"
 
+#include "organ/OrganProtocol.h"
+
 namespace orvane::filedump
 {
 namespace
 {
-constexpr uint8_t sysExStart = 0xF0;
-constexpr uint8_t sysExEnd = 0xF7;
-constexpr uint8_t universalNonRealTime = 0x7E;
+using protocol::sysExEnd;
+using protocol::sysExStart;
+using protocol::universalNonRealTime;
+
 constexpr uint8_t deviceId = 0x00;
 constexpr uint8_t fileDump = 0x07;
 constexpr uint8_t headerId = 0x01;

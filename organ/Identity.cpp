@@ -1,5 +1,7 @@
 #include "organ/Identity.h"
 
+#include "resources/OrganTables.h"
+
 namespace orvane::identity
 {
 int refusalReason (uint8_t protocolLevel, int32_t modelIndex, int32_t hardwareRevision)
@@ -8,16 +10,16 @@ int refusalReason (uint8_t protocolLevel, int32_t modelIndex, int32_t hardwareRe
         return 2;
     if (protocolLevel > supportedProtocolLevel)
         return 1;
-    if (modelIndex < 0 || modelIndex > 3 || hardwareRevision < 0 || hardwareRevision >= 2)
+    if (! juce::isPositiveAndBelow (modelIndex, numModels) || ! juce::isPositiveAndBelow (hardwareRevision, numRevisions))
         return 3;
     return 0;
 }
 
-juce::String firmwareText (uint8_t a, uint8_t b1, uint8_t b2)
+juce::String firmwareText (const protocol::IdentityReply& reply)
 {
-    const int n = (int) b1 + (int) b2;
+    const int n = reply.releaseMinor;
     juce::String text ("rel ");
-    text << (int) a << ".";
+    text << (int) reply.releaseMajor << ".";
     if (n <= 25)
         text << n;
     else

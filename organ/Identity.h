@@ -1,5 +1,7 @@
 #pragma once
 
+#include "organ/OrganProtocol.h"
+
 #include <juce_core/juce_core.h>
 
 #include <cstdint>
@@ -15,7 +17,7 @@ constexpr uint8_t supportedProtocolLevel = 5;
     model index) is refused as an unsupported model, so no model table is ever indexed with it. */
 int refusalReason (uint8_t protocolLevel, int32_t modelIndex, int32_t hardwareRevision);
 
-/** "rel " + a + "." + the second release number n = b1 + b2, written as n when n <= 25 and as
-    n / 10 "." n % 10 above. */
-juce::String firmwareText (uint8_t a, uint8_t b1, uint8_t b2);
+/** "rel " + the first release number a + "." + the second n (the sum of the reply's two
+    bytes b1 + b2), written as n when n <= 25 and as n / 10 "." n % 10 above. */
+juce::String firmwareText (const protocol::IdentityReply& reply);
 } // namespace orvane::identity

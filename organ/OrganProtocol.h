@@ -103,7 +103,7 @@ struct OrganMessage
         ignored,
         parameter,           // `number` takes `value`
         operationComplete,
-        identityReply,       // the fields are at offsets 4..9 of the message
+        identityReply,       // its fields: decodeIdentityReply
         slotName             // slot `number` is called `name`
     };
 

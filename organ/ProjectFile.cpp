@@ -4,7 +4,6 @@ namespace orvane
 {
 namespace
 {
-constexpr int32_t modelWithoutFunctions = 3;
 constexpr int outputBufferSize = 8192;
 } // namespace
 
@@ -32,7 +31,8 @@ std::optional<ProjectFileContent> readProjectFile (const void* data, size_t size
 
 int projectValueCount (int32_t fileModelIndex, int32_t currentModelIndex)
 {
-    const bool withoutFunctions = fileModelIndex == modelWithoutFunctions || currentModelIndex == modelWithoutFunctions;
+    const bool withoutFunctions = fileModelIndex == modelWithoutAdditionalFunctions
+                                  || currentModelIndex == modelWithoutAdditionalFunctions;
     return withoutFunctions ? firstByteParameter : numParameters;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/OrganTables.h"
+
 #include <juce_core/juce_core.h>
 
 #include <array>
@@ -8,9 +10,7 @@
 
 namespace orvane
 {
-constexpr int numParameters = 99;
 constexpr int firstByteParameter = 85;   // 85..98 travel as one data byte
-constexpr int numSlots = 6;
 
 /** The editor's copy of the organ's parameter set and identity: at the same time the content
     of a project file (416 bytes, little-endian, no padding). Model, revision and values are

@@ -3,7 +3,7 @@
 namespace orvane
 {
 // Each value is the float32 nearest to the decimal shown.
-const float defaultParameterValues[2][99] = {
+const float defaultParameterValues[numRevisions][numParameters] = {
     {
         100.0f, 100.0f, 90.0f, 30.0f, 6.0f, 100.0f, 2500.0f, 1.0f, 0.0f, -6.0f,
         360.0f, 1.0f, 0.0f, 1.0f, 1.6f, 0.3f, -2.0f, 360.0f, 1.0f, 5.0f,
@@ -30,21 +30,21 @@ const float defaultParameterValues[2][99] = {
     }
 };
 
-const char modelNames[4][16] = { "Orvane", "Orvane Rise", "Orvane Aria", "Orvane Mod" };
-const char revisionNames[2][16] = { "", "NRS" };
-const char slotNamePrefixes[6][16] = { "FAC1 -  ", "FAC2 -  ", "FAC3 -  ",
+const char modelNames[numModels][16] = { "Orvane", "Orvane Rise", "Orvane Aria", "Orvane Mod" };
+const char revisionNames[numRevisions][16] = { "", "NRS" };
+const char slotNamePrefixes[numSlots][16] = { "FAC1 -  ", "FAC2 -  ", "FAC3 -  ",
                                        "ALT1 -  ", "ALT2 -  ", "ALT3 -  " };
-const char factorySlotNames[6][32] = { "TONEWHEEL '30",     "TONEWHEEL '50",     "TONEWHEEL '70",
+const char factorySlotNames[numSlots][32] = { "TONEWHEEL '30",     "TONEWHEEL '50",     "TONEWHEEL '70",
                                        "TONEWHEEL BC_1936", "TONEWHEEL B3_1956", "TONEWHEEL A100_1961" };
 
 juce::String modelNameFor (int modelIndex)
 {
-    return juce::isPositiveAndBelow (modelIndex, 4) ? juce::String (modelNames[modelIndex]) : juce::String();
+    return juce::isPositiveAndBelow (modelIndex, numModels) ? juce::String (modelNames[modelIndex]) : juce::String();
 }
 
 juce::String revisionNameFor (int hardwareRevision)
 {
-    return juce::isPositiveAndBelow (hardwareRevision, 2) ? juce::String (revisionNames[hardwareRevision])
+    return juce::isPositiveAndBelow (hardwareRevision, numRevisions) ? juce::String (revisionNames[hardwareRevision])
                                                           : juce::String();
 }
 

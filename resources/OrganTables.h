@@ -4,16 +4,26 @@
 
 namespace orvane
 {
+constexpr int numParameters = 99;
+constexpr int numSlots = 6;          // tonewheel slots
+constexpr int firstUploadSlot = 3;   // the three ALT slots take tonewheel uploads, the FAC ones never
+constexpr int numModels = 4;
+constexpr int numRevisions = 2;      // hardware revisions
+
+/** The one model without the Additional Functions page: it has no parameters 85..98, so
+    neither the panel, a project file nor the bulk send touches them. */
+constexpr int modelWithoutAdditionalFunctions = 3;
+
 /** Factory values of the 99 parameters; row r serves an organ of hardware revision r and is
     the reference for converting some parameters to and from their controls. */
-extern const float defaultParameterValues[2][99];
+extern const float defaultParameterValues[numRevisions][numParameters];
 
-extern const char modelNames[4][16];
-extern const char revisionNames[2][16];
-extern const char slotNamePrefixes[6][16];
+extern const char modelNames[numModels][16];
+extern const char revisionNames[numRevisions][16];
+extern const char slotNamePrefixes[numSlots][16];
 
 /** The tonewheel names the six slots carry before the organ has sent its own. */
-extern const char factorySlotNames[6][32];
+extern const char factorySlotNames[numSlots][32];
 
 /** Table lookups guarded against identity values outside the tables (an identity reply or a
     project file can bring any number): a name outside its table is empty, and a revision

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Takes a screenshot of every section page and sub-page of the running editor, clicking the
-# section and sub-page buttons as a player would. Runs on a private display when there is
-# none (through tools/with-display.sh).
+# section and sub-page buttons as a player would, and last one of the panel connected to the
+# organ emulator. Runs on a private display when there is none (through tools/with-display.sh).
 #
-#   tools/screenshots.sh [editor binary] [output folder]
+#   tools/screenshots.sh [editor binary] [output folder] [organ emulator binary]
 #
-# Defaults: build/bin/orvane-editor and screenshots/ in the current folder. The editor runs
-# with a fresh HOME, so no remembered settings of yours are read or written.
+# Defaults: build/bin/orvane-editor, screenshots/ in the current folder and
+# build/bin/organ-emulator. The editor runs with a fresh HOME, so no remembered settings of
+# yours are read or written, and on the emulator's virtual ports, not the system's.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${SCREENSHOTS_ON_DISPLAY:-}" ]; then
@@ -15,12 +16,23 @@ fi
 
 editor=$(realpath "${1:-build/bin/orvane-editor}")
 out=$(realpath -m "${2:-screenshots}")
+emulator=$(realpath "${3:-build/bin/organ-emulator}")
 mkdir -p "$out"
 
+# An "Orvane Rise" of revision 1 (NRS), firmware rel 1.3.0, on the virtual ports.
 home=$(mktemp -d)
-HOME="$home" "$editor" &
+mkdir -p "$home/ports"
+"$emulator" "$home/ports" --identity 5,4,1,1,30,0 </dev/null >/dev/null 2>&1 &
+emulator_pid=$!
+for _ in $(seq 1 100); do [ -S "$home/ports/Halvorin Orvane MIDI Port.out" ] && break; sleep 0.05; done
+
+HOME="$home" ORVANE_VIRTUAL_MIDI="$home/ports" "$editor" &
 editor_pid=$!
-cleanup() { kill "$editor_pid" 2>/dev/null || true; wait "$editor_pid" 2>/dev/null || true; rm -rf "$home"; }
+cleanup() {
+  kill "$editor_pid" "$emulator_pid" 2>/dev/null || true
+  wait "$editor_pid" "$emulator_pid" 2>/dev/null || true
+  rm -rf "$home"
+}
 trap cleanup EXIT
 
 window=""
@@ -76,3 +88,14 @@ sleep 0.3
 xdotool mousemove --window "$window" 100 218
 sleep 0.5
 shot 5-rotary-button-hovered
+
+# CONNECT (the top-bar button at (450, 0), 104 x 78), then the Tone Generator MAIN page with
+# the organ's values, model and firmware. The README's picture, docs/connected-panel.png, is
+# this shot made small:
+#   convert 6-connected.png -resize 800x -colors 128 -strip PNG8:docs/connected-panel.png
+section 0; subpage 827
+click 502 39
+for _ in $(seq 1 50); do "$here/indicator-lit.sh" "$window" && break; sleep 0.1; done
+"$here/indicator-lit.sh" "$window" || { echo "screenshots: the editor did not connect" >&2; exit 1; }
+sleep 0.5
+shot 6-connected

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake make pkg-config ccache
+  g++ cmake make pkg-config ccache clang-format
   juce-modules-source
   libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev
   libfreetype-dev libfontconfig1-dev libasound2-dev libpng-dev libjpeg-dev

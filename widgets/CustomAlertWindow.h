@@ -1,11 +1,9 @@
 #pragma once
 
-#include "widgets/ArialTypeface.h"
-
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** Look of one message box: every text and the buttons follow `font`. */
-class AWLookAndFeel : public orvane::ArialResolving<juce::LookAndFeel_V3>
+class AWLookAndFeel : public juce::LookAndFeel_V3
 {
 public:
     juce::Font getTextButtonFont (juce::TextButton& button, int buttonHeight) override;

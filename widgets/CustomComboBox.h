@@ -1,12 +1,10 @@
 #pragma once
 
-#include "widgets/ArialTypeface.h"
-
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** Look of one selector and its list: a flat rounded box with a small down arrow. The owner
     writes both fonts and sets the colours in this object's colour table. */
-class CBLookAndFeel : public orvane::ArialResolving<juce::LookAndFeel_V3>
+class CBLookAndFeel : public juce::LookAndFeel_V3
 {
 public:
     juce::Font getPopupMenuFont() override;

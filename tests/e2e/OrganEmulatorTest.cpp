@@ -1,8 +1,8 @@
 // The organ emulator seen through the editor's own virtual port layer: the bytes it answers,
 // its File Dump reception and its faults. Expected bytes are written out by hand.
 
+#include "midi/MidiPorts.h"
 #include "organ-emulator/OrganEmulator.h"
-#include "organ/MidiPorts.h"
 #include "resources/OrganTables.h"
 #include "support/TestHarness.h"
 

@@ -1,10 +1,7 @@
 // The organ's messages end to end: the organ emulator sends through the virtual ports, the
 // editor takes them on the input's own thread; the editor's sends reach the emulator.
-#include "organ-emulator/OrganEmulator.h"
+#include "EditorRig.h"
 #include "organ/OrganProtocol.h"
-#include "support/MainContentComponentTestAccess.h"
-#include "support/TestHarness.h"
-
 #include "support/MidiBytes.h"
 
 #include <gtest/gtest.h>
@@ -20,10 +17,8 @@ using Bytes = emulator::Bytes;
 namespace
 {
 using orvane::test::bytesOf;
-
-const juce::String organPort ("Halvorin Orvane MIDI Port");
-
-double now() { return juce::Time::getMillisecondCounterHiRes(); }
+using orvane::test::now;
+using orvane::test::organPort;
 
 /** Hands what the input receives to the editor's MIDI callback, on the input's thread. */
 class ToEditor : public juce::MidiInputCallback

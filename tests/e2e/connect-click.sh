@@ -32,10 +32,7 @@ done
 [ -n "$window" ] || fail "no window titled \"Orvane Editor v1.00\""
 sleep 0.5
 
-indicator_is_orange() {
-  # The indicator sits at (975, 11), 35 x 18: its "on" glyph is drawn in 0xFFA800.
-  import -window "$window" -crop 35x18+975+11 -depth 8 txt:- 2>/dev/null | grep -q -i -E '#FF(A[0-9A-F]|9[0-9A-F])[0-9A-F]{2}'
-}
+indicator_is_orange() { bash "$(dirname "$0")/../../tools/indicator-lit.sh" "$window"; }
 indicator_is_orange && fail "the indicator is on before CONNECT"
 
 # CONNECT is the top-bar button at (450, 0), 104 x 78.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "organ/MidiPorts.h"
+#include "midi/MidiPorts.h"
 
 #include <memory>
 #include <mutex>

@@ -4,6 +4,7 @@
 
 using namespace orvane::identity;
 
+// From the reply's bytes, through the one decoder the reception uses.
 TEST (Identity, FirmwareTextFollowsTheReleaseRule)
 {
     struct Case { uint8_t a, b1, b2; const char* text; };
@@ -13,7 +14,11 @@ TEST (Identity, FirmwareTextFollowsTheReleaseRule)
         { 255, 255, 255, "rel 255.51.0" },
     };
     for (const auto& c : cases)
-        EXPECT_EQ (firmwareText (c.a, c.b1, c.b2), juce::String (c.text)) << (int) c.a << " " << (int) c.b1 << " " << (int) c.b2;
+    {
+        const uint8_t reply[] = { 0xF0, 0x7D, 0x1E, 0x07, 0x05, 0x06, 0x00, c.a, c.b1, c.b2, 0xF7 };
+        EXPECT_EQ (firmwareText (orvane::protocol::decodeIdentityReply (reply)), juce::String (c.text))
+            << (int) c.a << " " << (int) c.b1 << " " << (int) c.b2;
+    }
 }
 
 TEST (Identity, RefusalReasonsInTheirOrder)

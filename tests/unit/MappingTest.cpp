@@ -1,6 +1,6 @@
-#include "editor/ParameterMapping.h"
 #include "organ/FloatBits.h"
 #include "organ/OrganProtocol.h"
+#include "organ/ParameterMapping.h"
 #include "resources/OrganTables.h"
 #include "resources/OverdrivePresets.h"
 #include "support/MainContentComponentTestAccess.h"

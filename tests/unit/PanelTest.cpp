@@ -9,6 +9,7 @@
 #include <climits>
 #include <map>
 #include <set>
+#include <vector>
 
 using orvane::RowKind;
 using orvane::sectionRows;
@@ -360,9 +361,15 @@ TEST_F (PanelTest, SectionsOutsideTheColumnAndOtherButtonsChangeNothing)
     for (int section : { 6, -1, 7, INT_MIN, INT_MAX })
         for (bool visible : { true, false })
             Access::showSection (*panel, section, visible);
-    for (auto* button : Access::topBar (*panel))
-        if (button->getToggleState() == false)
-            Access::clicked (*panel, button);
+
+    // Clicked as the player clicks them, the top-bar buttons that end at once without an organ
+    // (OPEN, SAVE and CONNECT open a file dialog or start a search) switch back and leave the page.
+    const auto topBar = Access::topBar (*panel);
+    for (size_t b : { 3, 4, 5 })   // STORE, RESET, TONEWHEEL
+    {
+        click (*topBar[b]);
+        EXPECT_FALSE (topBar[b]->getToggleState()) << "top-bar button " << b;
+    }
     Access::clicked (*panel, nullptr);
 
     EXPECT_EQ (visibilityOfAllChildren(), before);
@@ -446,6 +453,123 @@ TEST_F (PanelTest, EverySliderAndSelectorIsSetUpFromItsRow)
                 EXPECT_EQ (look->findColour (juce::PopupMenu::highlightedBackgroundColourId), juce::Colour (0xFF7BB9F8));
             }
         }
+    }
+}
+
+// The catalogue of the pages written out here, apart from the section rows, so that a wrong
+// y, caption, parameter, range, step, suffix, double-click value, width or item list in those
+// rows shows. Each page is opened by its buttons and searched among the shown widgets.
+TEST_F (PanelTest, ShownControlsMatchTheCatalogue)
+{
+    struct SliderCase
+    {
+        int page, y;
+        const char* caption;
+        const char* id;
+        double minimum, maximum, step;
+        const char* suffix;
+        double doubleClick;
+    };
+    const SliderCase sliders[] = {
+        { 0, 230, "Pedals Level", "4", -12, 12, 0.1, " dB", 6 },
+        { 0, 354, "Click Level Percussion", "2", -12, 12, 0.1, " dB", -0.915 },
+        { 0, 420, "Click Eq Frequency", "6", 500, 7000, 1, " Hz", 2500 },
+        { 0, 544, "Tone Control Position", "5", 0, 100, 1, " %", 100 },
+        { 1, 230, "Drawbar Level 16'", "76", -6, 3, 0.1, " dB", 0 },
+        { 1, 454, "Drawbar Level 1'", "84", -6, 3, 0.1, " dB", 0 },
+        { 2, 230, "V/C Frequency", "29", 6, 7, 0.01, " Hz", 6.857 },
+        { 2, 286, "V/C AM", "35", 0, 100, 1, " %", 15 },
+        { 2, 456, "Chorus Mix", "31", 50, 150, 1, " %", 100 },
+        { 2, 494, "Vibrato Level", "30", -6, 6, 0.1, " dB", 0 },
+        { 2, 522, "Chorus Level", "31", -6, 6, 0.1, " dB", 0 },
+        { 5, 258, "Horn Fast Speed", "43", 360, 420, 0.1, " RPM", 400 },
+        { 5, 494, "Drum Fall Time", "57", 50, 150, 1, " %", 100 },
+        { 6, 230, "Horn Level", "58", -12, 12, 0.1, " dB", -5.2 },
+        { 6, 258, "Horn Leakage", "59", -60, 12, 0.1, " dB", 0.2 },
+        { 6, 438, "Drum Color Freq", "65", 100, 400, 0.1, " Hz", 250 },
+        { 6, 534, "Horn Mic Angle", "60", 0, 180, 1, " deg", 90 },
+        { 7, 230, "Horn Level", "67", -12, 12, 0.1, " dB", -3 },
+        { 7, 534, "Horn Mic Angle", "69", 0, 180, 1, " deg", 0 },
+        { 7, 562, "Drum Mic Angle", "71", 0, 180, 1, " deg", 0 },
+        { 8, 258, "Hall Size", "25", 0, 100, 1, "", 90 },
+        { 8, 286, "Hall Damp", "24", 1, 8, 0.1, " kHz", 4 },
+        { 8, 382, "Spring Time", "26", -20, 0.5, 0.1, " x", 0 },
+        { 8, 438, "Spring Damp", "27", 0.5, 10, 0.1, " kHz", 5.52 },
+    };
+
+    struct SelectorCase
+    {
+        int page, y;
+        const char* caption;
+        const char* id;
+        int width;
+        std::vector<const char*> items;   // the Tonewheel Model items carry the slot names
+    };
+    const SelectorCase selectors[] = {
+        { 3, 230, "Overdrive Model", "9", 280, { "STANDARD CLASSIC", "STANDARD ROCK", "NRS CLASSIC", "NRS ROCK",
+                                                 "CLASSIC 1.2", "ROCK 1.2", "ANALOG", "CRUNCH" } },
+        { 4, 230, "Overdrive Model", "16", 280, { "STANDARD CLASSIC", "STANDARD ROCK", "NRS CLASSIC", "NRS ROCK",
+                                                  "CLASSIC 1.2", "ROCK 1.2", "ANALOG", "CRUNCH" } },
+        { 9, 230, "Tonewheel Model", "97", 280, { "FAC1 -  TONEWHEEL '30", "FAC2 -  TONEWHEEL '50", "FAC3 -  TONEWHEEL '70",
+                                                  "ALT1 -  TONEWHEEL BC_1936", "ALT2 -  TONEWHEEL B3_1956",
+                                                  "ALT3 -  TONEWHEEL A100_1961" } },
+        { 9, 268, "Gospel Set", "85", 140, { "OFF", "ON" } },
+        { 9, 296, "USB MIDI Mode", "86", 140, { "EXPANDER", "SEQUENCER" } },
+        { 9, 456, "Fx Send Routing", "93", 140, { "WHOLE ORGAN", "UPPER MANUAL" } },
+        { 9, 644, "Memphis Style", "98", 140, { "OFF", "ON" } },
+    };
+
+    struct HeadingCase { int page, y; const char* text; };
+    const HeadingCase headings[] = {
+        { 0, 496, "Preamp AO-28" }, { 1, 182, "Drawbar" }, { 2, 182, "Vibrato and Chorus" }, { 6, 362, "Drum" },
+        { 7, 486, "Microphones" },  { 8, 334, "Spring" },  { 9, 182, "Functions" },
+    };
+
+    const auto shownAt = [this] (juce::Rectangle<int> bounds, const char* id) -> juce::Component*
+    {
+        for (auto* child : panel->getChildren())
+            if (child->isVisible() && child->getBounds() == bounds && (id == nullptr || child->getComponentID() == id))
+                return child;
+        return nullptr;
+    };
+    const auto captionAt = [&] (int y) -> juce::String
+    {
+        auto* caption = dynamic_cast<juce::Label*> (shownAt ({ 251, y, 160, 24 }, nullptr));
+        return caption != nullptr ? caption->getText() : "(no caption)";
+    };
+
+    for (const auto& c : sliders)
+    {
+        openPage (pages[c.page]);
+        const auto where = juce::String (pages[c.page].name) + ", y " + juce::String (c.y);
+        EXPECT_EQ (captionAt (c.y), c.caption) << where;
+        auto* slider = dynamic_cast<juce::Slider*> (shownAt ({ 431, c.y, 579, 24 }, c.id));
+        ASSERT_NE (slider, nullptr) << where << ": no slider " << c.id;
+        EXPECT_EQ (slider->getMinimum(), c.minimum) << where;
+        EXPECT_EQ (slider->getMaximum(), c.maximum) << where;
+        EXPECT_DOUBLE_EQ (slider->getInterval(), c.step) << where;
+        EXPECT_EQ (slider->getTextValueSuffix(), c.suffix) << where;
+        EXPECT_NEAR (slider->getDoubleClickReturnValue(), c.doubleClick, 0.0005) << where;
+    }
+
+    for (const auto& c : selectors)
+    {
+        openPage (pages[c.page]);
+        const auto where = juce::String (pages[c.page].name) + ", y " + juce::String (c.y);
+        EXPECT_EQ (captionAt (c.y), c.caption) << where;
+        auto* box = dynamic_cast<juce::ComboBox*> (shownAt ({ 431, c.y, c.width, 24 }, c.id));
+        ASSERT_NE (box, nullptr) << where << ": no selector " << c.id << " " << c.width << " wide";
+        ASSERT_EQ (box->getNumItems(), (int) c.items.size()) << where;
+        for (int i = 0; i < box->getNumItems(); ++i)
+            EXPECT_EQ (box->getItemText (i), c.items[(size_t) i]) << where << ", item " << i;
+    }
+
+    for (const auto& c : headings)
+    {
+        openPage (pages[c.page]);
+        auto* heading = dynamic_cast<juce::Label*> (shownAt ({ 231, c.y, 779, 34 }, nullptr));
+        ASSERT_NE (heading, nullptr) << pages[c.page].name << ": no heading at y " << c.y;
+        EXPECT_EQ (heading->getText(), c.text) << pages[c.page].name;
     }
 }
 

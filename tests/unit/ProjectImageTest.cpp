@@ -19,6 +19,23 @@ TEST (ProjectImage, FactoryImageIsTheBytesOfAFreshProjectFile)
     EXPECT_TRUE (std::equal (std::begin (first), std::end (first), b + 20));
     for (int i = 0; i < numParameters; ++i)
         EXPECT_EQ (readFloatLE (b + 20 + 4 * i), defaultParameterValues[0][i]) << "parameter " << i;
+
+    // The factory values of the organ's parameter catalogue, written out, so that a wrong entry
+    // of the default rows shows: row 0 in the image, row 1 where it differs.
+    struct Case { int index; float row0, row1; };
+    const Case cases[] = {
+        { 0, 100.0f, 100.0f },     { 4, 6.0f, 6.0f },         { 9, -6.0f, -6.0f },      { 11, 1.0f, 0.3f },
+        { 16, -2.0f, 6.0f },       { 17, 360.0f, 430.0f },    { 27, 5.52f, 5.52f },     { 29, 6.8567f, 6.8567f },
+        { 30, -4.0f, -1.0f },      { 31, -12.5f, -9.5f },     { 35, 0.15f, 0.1f },      { 41, 53.2f, 58.0f },
+        { 54, 25.0f, 30.0f },      { 58, -5.2f, -5.2f },      { 61, -4.5f, -4.5f },     { 84, 0.0f, 0.0f },
+        { 86, 1.0f, 1.0f },        { 90, 1.0f, 1.0f },        { 97, 2.0f, 2.0f },       { 98, 0.0f, 0.0f },
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ (readFloatLE (b + 20 + 4 * c.index), c.row0) << "parameter " << c.index;
+        EXPECT_EQ (defaultRowFor (0)[c.index], c.row0) << "parameter " << c.index;
+        EXPECT_EQ (defaultRowFor (1)[c.index], c.row1) << "parameter " << c.index;
+    }
 }
 
 TEST (ProjectImage, IdentityIsWrittenLittleEndianWithItsSign)

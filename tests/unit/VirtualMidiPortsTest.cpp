@@ -1,4 +1,4 @@
-#include "organ/MidiPorts.h"
+#include "midi/MidiPorts.h"
 #include "support/TestHarness.h"
 
 #include <gtest/gtest.h>

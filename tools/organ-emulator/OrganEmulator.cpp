@@ -1,6 +1,6 @@
 #include "organ-emulator/OrganEmulator.h"
 
-#include "organ/UnixSocketAddress.h"
+#include "midi/UnixSocketAddress.h"
 
 #include "resources/OrganTables.h"
 

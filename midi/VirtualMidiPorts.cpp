@@ -1,5 +1,5 @@
-#include "organ/MidiPorts.h"
-#include "organ/UnixSocketAddress.h"
+#include "midi/MidiPorts.h"
+#include "midi/UnixSocketAddress.h"
 
 #if JUCE_LINUX || JUCE_BSD
  #include <dirent.h>

@@ -22,7 +22,6 @@ const juce::String transmittingText ("  Transmitting tonewheel file to the devic
 const juce::String abortedText ("  Transmission aborted.  \n  ");
 const juce::String deletedText ("  The tonewheel has been deleted!  The organ may not work properly.  Please, reload the tonewheel.  ");
 
-constexpr int receiveTimeoutMs = 6000;
 constexpr int maxNaksPerPacket = 3;
 
 enum TransferStatus { progress = 0, done = 1, aborted = 2 };
@@ -45,7 +44,7 @@ void MainContentComponent::tonewheelButtonClicked()
 
     const int chosen = uploadMenu.showAt (&tonewheelButton);
     switchButtonOff (tonewheelButton);
-    if (chosen >= 3 && chosen <= 5)
+    if (chosen >= orvane::firstUploadSlot && chosen < orvane::numSlots)
         loadTonewheelFile (chosen);
 }
 

@@ -1,4 +1,4 @@
-#include "organ/MidiPorts.h"
+#include "midi/MidiPorts.h"
 
 namespace orvane
 {

@@ -1,4 +1,4 @@
-#include "editor/ParameterMapping.h"
+#include "organ/ParameterMapping.h"
 
 #include <cmath>
 #include <limits>

@@ -48,7 +48,7 @@ void MainContentComponent::handleIncomingMidiMessage (juce::MidiInput*, const ju
             break;
 
         case Kind::identityReply:
-            handleIdentityReply (receiveBuffer.data());
+            handleIdentityReply (protocol::decodeIdentityReply (receiveBuffer.data()));
             break;
 
         case Kind::slotName:

@@ -11,9 +11,7 @@ const juce::String projectPattern ("*.hop");
 const juce::String transmittingText ("  Transmitting all parameters to the device...  ");
 const juce::String notSavedText ("  The project file could not be saved.  ");
 
-constexpr int bulkSendDelayMs = 200;
 constexpr int parameterPauseMs = 20;
-constexpr int32_t modelWithoutFunctions = 3;
 } // namespace
 
 void MainContentComponent::openButtonClicked()
@@ -79,8 +77,8 @@ void MainContentComponent::bulkSend()
 
     if (connected.load())
     {
-        const int count = projectImage.modelIndex.load() == modelWithoutFunctions ? orvane::firstByteParameter
-                                                                                   : orvane::numParameters;
+        const bool withoutFunctions = projectImage.modelIndex.load() == orvane::modelWithoutAdditionalFunctions;
+        const int count = withoutFunctions ? orvane::firstByteParameter : orvane::numParameters;
         for (int index = 0; index < count; ++index)
         {
             sendParameter ((uint8_t) index);

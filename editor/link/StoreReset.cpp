@@ -6,8 +6,6 @@
 
 namespace
 {
-constexpr int confirmationTimeoutMs = 6000;
-
 const juce::String resetQuestionText ("  Warning!  All data will be reset to the default values. Do you want to continue?  ");
 const juce::String storedText ("  All data has been stored successfully.  ");
 const juce::String resetDoneText ("  All data has been reset successfully.  ");

@@ -1,4 +1,4 @@
-#include "organ/OrganOutput.h"
+#include "midi/OrganOutput.h"
 
 namespace orvane
 {

@@ -7,9 +7,6 @@
 
 namespace
 {
-constexpr int receiveTimeoutMs = 6000;
-constexpr int watchdogMs = 3000;
-
 juce::String deviceCheckErrorText (int reason)
 {
     switch (reason)
@@ -22,8 +19,8 @@ juce::String deviceCheckErrorText (int reason)
 }
 } // namespace
 
-// MIDI input thread. `bytes` holds the reply at its message positions: p m r a b1 b2 at 4..9.
-void MainContentComponent::handleIdentityReply (const uint8_t* bytes)
+// MIDI input thread.
+void MainContentComponent::handleIdentityReply (const orvane::protocol::IdentityReply& reply)
 {
     if (connected)
     {
@@ -32,16 +29,15 @@ void MainContentComponent::handleIdentityReply (const uint8_t* bytes)
     }
 
     stopTimer (searchTimer);
-    const uint8_t protocolLevel = bytes[4];
-    projectImage.modelIndex = (int32_t) bytes[5] - 3;
-    projectImage.hardwareRevision = (int32_t) bytes[6];
+    projectImage.modelIndex = (int32_t) reply.model - 3;   // model bytes 3..6 are the models 0..3
+    projectImage.hardwareRevision = (int32_t) reply.revision;
     {
         const juce::ScopedLock sl (textLock);
-        firmwareText = orvane::identity::firmwareText (bytes[7], bytes[8], bytes[9]);
+        firmwareText = orvane::identity::firmwareText (reply);
     }
     pendingOperation = noOperation;
 
-    const int reason = orvane::identity::refusalReason (protocolLevel, projectImage.modelIndex,
+    const int reason = orvane::identity::refusalReason (reply.protocolLevel, projectImage.modelIndex,
                                                          projectImage.hardwareRevision);
     if (reason != 0)
     {

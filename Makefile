@@ -1,9 +1,12 @@
 # make run   installs what is missing, builds and starts the editor.
 # make test  installs what is missing, builds and runs every test.
+# make fuzz  builds the fuzz targets with clang and runs each for FUZZ_SECONDS.
 JOBS ?= $(shell nproc)
 BUILD ?= build
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_decoders fuzz_reception fuzz_handshakes fuzz_project_open fuzz_tonewheel_load
 
-.PHONY: setup build run test test-asan test-tsan clean
+.PHONY: setup build run test test-asan test-tsan fuzz clean
 
 setup:
 	@tools/setup.sh
@@ -25,5 +28,10 @@ test-asan:
 test-tsan:
 	$(MAKE) test BUILD=build-tsan CMAKE_ARGS=-DORVANE_SANITIZER=thread
 
+fuzz: setup
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
+	tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz

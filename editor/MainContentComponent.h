@@ -4,6 +4,7 @@
 #include "organ/MidiPorts.h"
 #include "organ/OrganOutput.h"
 #include "organ/ProjectImage.h"
+#include "organ/TonewheelFile.h"
 #include "resources/SectionRows.h"
 #include "widgets/CustomAlertWindow.h"
 #include "widgets/CustomComboBox.h"
@@ -170,6 +171,7 @@ private:
     void tonewheelButtonClicked();
     void loadTonewheelFile (int slot);
     void uploadTonewheelFile (int slot, const juce::File& file);   // after the file dialog
+    void beginUpload (int slot, const orvane::tonewheel::Contents& contents);   // after the warning
     void sendChunkOrFinish();
     void reconnectAfterUpload();
     void handleTonewheelTransferStatus (int status);

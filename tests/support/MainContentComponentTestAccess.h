@@ -65,6 +65,11 @@ struct MainContentComponentTestAccess
     // Tonewheel upload.
     static void uploadTonewheelFile (MainContentComponent& c, int slot, const juce::File& file) { c.uploadTonewheelFile (slot, file); }
     static auto& uploadState (MainContentComponent& c) { return c.uploadState; }
+    static void beginUpload (MainContentComponent& c, int slot, const orvane::tonewheel::Contents& contents) { c.beginUpload (slot, contents); }
+    static auto& fileDumpName (MainContentComponent& c) { return c.fileDumpName; }
+    static auto& bytesRemaining (MainContentComponent& c) { return c.bytesRemaining; }
+    static auto& connected (MainContentComponent& c) { return c.connected; }
+    static void handleMessage (MainContentComponent& c, int type, int param) { c.handleMessage (InternalMessage (type, param)); }
     static void setTonewheelSlotName (MainContentComponent& c, int slot, const juce::String& name)
     {
         const juce::ScopedLock sl (c.textLock);

@@ -73,7 +73,10 @@ void checkWidgets (juce::Component& parent)
 void startFramework()
 {
     static ScratchFolders folders;
-    static juce::ScopedJuceInitialiser_GUI framework;
+    // Never shut down: at exit the framework's own statics may already be gone, and libFuzzer
+    // ends the process from within its run.
+    static auto* framework = new juce::ScopedJuceInitialiser_GUI();
+    juce::ignoreUnused (framework);
 }
 
 juce::File writeScratchFile (const juce::String& name, const void* data, size_t size)
@@ -102,7 +105,7 @@ struct FuzzEditor::BoxAnswerer : public juce::FocusChangeListener
 
     void globalFocusChanged (juce::Component*) override
     {
-        auto* box = Access::messageBox (*owner.editor);
+        auto* box = owner.editor != nullptr ? Access::messageBox (*owner.editor) : nullptr;
         if (box == nullptr || ! box->isCurrentlyModal (false))
             return;
         const auto first = firstButtonText (*box);

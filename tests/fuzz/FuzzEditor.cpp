@@ -135,7 +135,7 @@ void FuzzEditor::settle()
 {
     // A panel that keeps posting updates to itself never runs dry; everything the editor posts
     // for one input is handled in far fewer steps than this.
-    constexpr int maxSteps = 200000;
+    constexpr int maxSteps = 20000;
     for (int step = 0; step < maxSteps; ++step)
         if (! juce::dispatchNextMessageOnSystemQueue (true))
             return;

@@ -70,6 +70,16 @@ void checkWidgets (juce::Component& parent)
 }
 } // namespace
 
+} // namespace orvane::fuzz
+
+extern "C" int LLVMFuzzerInitialize (int*, char***)
+{
+    orvane::fuzz::startFramework();
+    return 0;
+}
+
+namespace orvane::fuzz
+{
 void startFramework()
 {
     static ScratchFolders folders;

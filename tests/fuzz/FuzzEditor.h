@@ -4,6 +4,7 @@
 // process, one fresh editor per input with a recording output, the message thread run until
 // nothing is pending, the synchronous boxes answered, and the checks that every input must pass.
 #include "support/MainContentComponentTestAccess.h"
+#include "support/MidiBytes.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,11 +13,14 @@
 namespace orvane::fuzz
 {
 using Access = MainContentComponentTestAccess;
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
+using test::bytesOf;
+using test::midi;
 
 /** Starts the framework on this thread, which becomes the message thread, with a home folder
     and an empty virtual MIDI port folder of the process's own (so no system port is opened and
-    no settings of the user's are read). Call from LLVMFuzzerInitialize. */
+    no settings of the user's are read). The targets' LLVMFuzzerInitialize, defined with it,
+    calls it. */
 void startFramework();
 
 /** A file of the given name in the process's scratch folder, holding the given bytes. */

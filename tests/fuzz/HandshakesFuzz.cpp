@@ -27,11 +27,6 @@ bool isDataPacket (const Bytes& m) { return m.size() > 5 && m[1] == 0x7E && m[3]
 bool isEndOfFile (const Bytes& m) { return m == Bytes { 0xF0, 0x7E, 0x00, 0x7B, 0x00, 0xF7 }; }
 bool isIdentityRequest (const Bytes& m) { return m == Bytes { 0xF0, 0x7D, 0x1E, 0x06, 0x01, 0xF7 }; }
 
-Bytes bytesOf (const juce::MidiMessage& message)
-{
-    return Bytes (message.getRawData(), message.getRawData() + message.getRawDataSize());
-}
-
 void checkTransfer (const std::vector<Bytes>& sent, const uint8_t* payload, int payloadSize)
 {
     int chunks = 0;
@@ -71,12 +66,6 @@ void pressCancel (FuzzEditor& editor)
 }
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize (int*, char***)
-{
-    startFramework();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
     if (size < 3)
@@ -105,13 +94,13 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
             case 0: case 1: case 2: case 3: case 4:
             {
                 const Bytes m { 0xF0, 0x7E, device, kinds[op & 7], value, 0xF7 };
-                Access::receive (*editor, juce::MidiMessage (m.data(), (int) m.size()));
+                Access::receive (*editor, midi (m));
                 break;
             }
             case 5:
             {
                 const Bytes m { 0xF0, 0x7E, device, value, 0xF7 };
-                Access::receive (*editor, juce::MidiMessage (m.data(), (int) m.size()));
+                Access::receive (*editor, midi (m));
                 break;
             }
             case 6: pressCancel (editor); editor.settle(); break;

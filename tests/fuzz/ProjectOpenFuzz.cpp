@@ -43,12 +43,6 @@ void checkOpened (MainContentComponent& editor, const orvane::ProjectFileContent
 }
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize (int*, char***)
-{
-    startFramework();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
     if (size < 1)

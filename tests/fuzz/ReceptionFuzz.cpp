@@ -28,7 +28,7 @@ const Bytes ack { 0xF0, 0x7E, 0x00, 0x7F, 0x00, 0xF7 };
 
 void receive (FuzzEditor& editor, const Bytes& bytes)
 {
-    Access::receive (*editor, juce::MidiMessage (bytes.data(), (int) bytes.size()));
+    Access::receive (*editor, midi (bytes));
 }
 
 /** An upload of `payloadSize` bytes brought to the given stage the way the organ brings it. */
@@ -58,12 +58,6 @@ void prepareUpload (FuzzEditor& editor, UploadStage stage, int payloadSize)
     editor.settle();
 }
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize (int*, char***)
-{
-    startFramework();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {

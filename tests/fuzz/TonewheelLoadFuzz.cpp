@@ -36,16 +36,10 @@ void checkFilled (MainContentComponent& editor, const orvane::tonewheel::Content
         fail ("the upload fields are not the file's");
 
     const auto header = filedump::header (filedump::typeForSlot (slot), (uint32_t) file.payloadSize, file.name);
-    if (sent.size() != 1 || sent.front() != Bytes (header.getRawData(), header.getRawData() + header.getRawDataSize()))
+    if (sent.size() != 1 || sent.front() != bytesOf (header))
         fail ("the header sent is not the file's");
 }
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize (int*, char***)
-{
-    startFramework();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {

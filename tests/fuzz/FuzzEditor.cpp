@@ -1,6 +1,6 @@
 #include "fuzz/FuzzEditor.h"
+#include "support/PanelChecks.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,27 +46,6 @@ juce::String firstButtonText (juce::Component& box)
         if (auto* button = dynamic_cast<juce::Button*> (child))
             return button->getButtonText();
     return {};
-}
-
-void checkWidgets (juce::Component& parent)
-{
-    for (auto* child : parent.getChildren())
-    {
-        if (auto* slider = dynamic_cast<juce::Slider*> (child))
-        {
-            const double value = slider->getValue();
-            if (! std::isfinite (value) || value < slider->getMinimum() || value > slider->getMaximum())
-            {
-                std::fprintf (stderr, "slider %s shows %g outside %g..%g\n", slider->getComponentID().toRawUTF8(),
-                              value, slider->getMinimum(), slider->getMaximum());
-                fail ("a slider shows a value it cannot hold");
-            }
-        }
-        if (auto* comboBox = dynamic_cast<juce::ComboBox*> (child))
-            if (! juce::isPositiveAndBelow (comboBox->getSelectedItemIndex() + 1, comboBox->getNumItems() + 1))
-                fail ("a selector shows an item it does not have");
-        checkWidgets (*child);
-    }
 }
 } // namespace
 
@@ -154,7 +133,12 @@ void FuzzEditor::settle()
 
 void FuzzEditor::checkPanel()
 {
-    checkWidgets (*editor);
+    const auto faults = test::widgetsShowingWhatTheyCannotHold (*editor);
+    if (! faults.isEmpty())
+    {
+        std::fprintf (stderr, "%s\n", faults.joinIntoString ("\n").toRawUTF8());
+        fail ("the panel shows values its widgets cannot hold");
+    }
 }
 
 void checkWellFormed (const std::vector<Bytes>& messages)

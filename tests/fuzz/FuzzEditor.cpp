@@ -123,7 +123,9 @@ FuzzEditor::~FuzzEditor()
 void FuzzEditor::settle()
 {
     // A panel that keeps posting updates to itself never runs dry; everything the editor posts
-    // for one input is handled in far fewer steps than this.
+    // for one input is handled in far fewer steps than this. (A storm of posts that the
+    // framework hands over within one step never returns from it: libFuzzer's time-out reports
+    // that one.)
     constexpr int maxSteps = 20000;
     for (int step = 0; step < maxSteps; ++step)
         if (! juce::dispatchNextMessageOnSystemQueue (true))

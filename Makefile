@@ -1,10 +1,13 @@
 # make run   installs what is missing, builds and starts the editor.
 # make test  installs what is missing, builds and runs every test.
+# make fuzz  builds the fuzz targets with clang and runs each for FUZZ_SECONDS.
 # make format applies .clang-format to every C++ file of the tree.
 JOBS ?= $(shell nproc)
 BUILD ?= build
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_decoders fuzz_reception fuzz_handshakes fuzz_project_open fuzz_tonewheel_load
 
-.PHONY: setup build run test test-asan test-tsan format clean
+.PHONY: setup build run test test-asan test-tsan fuzz format clean
 
 setup:
 	@tools/setup.sh
@@ -26,8 +29,13 @@ test-asan:
 test-tsan:
 	$(MAKE) test BUILD=build-tsan CMAKE_ARGS=-DORVANE_SANITIZER=thread
 
+fuzz: setup
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
+	tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 format: setup
 	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i --style=file
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz

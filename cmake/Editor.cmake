@@ -24,7 +24,7 @@ target_link_libraries(orvane_core PUBLIC orvane_juce)
 if(TARGET orvane_skin)
     target_link_libraries(orvane_core PUBLIC orvane_skin)
 endif()
-target_compile_options(orvane_core PRIVATE -Wall -Wextra -Wno-dangling-pointer)
+target_compile_options(orvane_core PRIVATE -Wall -Wextra $<$<CXX_COMPILER_ID:GNU>:-Wno-dangling-pointer>)
 
 juce_add_gui_app(OrvaneEditor
     PRODUCT_NAME "Orvane Editor"

@@ -5,6 +5,7 @@
 #include "organ/FileDump.h"
 #include "organ/OrganProtocol.h"
 #include "organ/ProjectImage.h"
+#include "organ/TonewheelFile.h"
 #include "resources/SectionRows.h"
 #include "widgets/ArialTypeface.h"
 #include "widgets/CustomAlertWindow.h"
@@ -173,6 +174,7 @@ private:
     void tonewheelButtonClicked();
     void loadTonewheelFile (int slot);
     void uploadTonewheelFile (int slot, const juce::File& file);   // after the file dialog
+    void beginUpload (int slot, const orvane::tonewheel::Contents& contents);   // after the warning
     void sendChunkOrFinish();
     void reconnectAfterUpload();
     void reconnectAwaitingReply();

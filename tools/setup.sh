@@ -11,6 +11,7 @@ packages=(
   fonts-liberation
   googletest libgtest-dev
   xvfb evilwm xdotool x11-utils imagemagick
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -84,15 +84,20 @@ void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file
     if (showMessageBox (messageBoxTitle, warningText (getTonewheelSlotName (slot)), "Yes", 1, "No", 0, nullptr) != 1)
         return;
 
+    beginUpload (slot, *contents);
+}
+
+void MainContentComponent::beginUpload (int slot, const orvane::tonewheel::Contents& contents)
+{
     juce::MidiMessage header;
     {
         const juce::ScopedLock sl (uploadLock);
-        fileDumpName = contents->name;
-        std::copy_n (contents->payload, contents->payloadSize, uploadBuffer.get());
+        fileDumpName = contents.name;
+        std::copy_n (contents.payload, contents.payloadSize, uploadBuffer.get());
         fileDumpType = filedump::typeForSlot (slot);
-        bytesRemaining = contents->payloadSize;
+        bytesRemaining = contents.payloadSize;
         uploadState = headerSent;
-        header = filedump::header (fileDumpType, (uint32_t) contents->payloadSize, fileDumpName);
+        header = filedump::header (fileDumpType, (uint32_t) contents.payloadSize, fileDumpName);
     }
 
     showMessageBox (messageBoxTitle, transmittingText, "Cancel", 2, {}, 0, messageBoxCallback);

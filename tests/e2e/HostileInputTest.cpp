@@ -2,6 +2,7 @@
 // and the real panel: the editor stays idle, shows only values its sliders can hold, keeps
 // what the organ or the file said, and still takes edits.
 #include "EditorRig.h"
+#include "support/FreezeAlarm.h"
 #include "support/MidiBytes.h"
 #include "support/SpecialFiles.h"
 
@@ -10,10 +11,8 @@
 #include "organ/ProjectFile.h"
 
 #include <cmath>
-#include <condition_variable>
 #include <iostream>
 #include <limits>
-#include <mutex>
 #include <thread>
 #include <sys/resource.h>
 
@@ -51,41 +50,6 @@ double processCpuMs()
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "the idle editor used " << juce::String (share * 100.0, 1) << " % of a core";
 }
-
-/** A message loop that reposts for ever never returns to the test, so a thread of its own
-    ends the test binary with a message when a case takes far longer than it may. */
-class FreezeAlarm
-{
-public:
-    FreezeAlarm (juce::String caseName, int seconds)
-        : watcher ([this, caseName, seconds]
-          {
-              std::unique_lock<std::mutex> lock (mutex);
-              if (! finished.wait_for (lock, std::chrono::seconds (seconds), [this] { return done; }))
-              {
-                  std::cerr << "The message loop froze in: " << caseName << std::endl;
-                  std::_Exit (1);
-              }
-          })
-    {
-    }
-
-    ~FreezeAlarm()
-    {
-        {
-            const std::lock_guard<std::mutex> lock (mutex);
-            done = true;
-        }
-        finished.notify_one();
-        watcher.join();
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::thread watcher;
-};
 
 /** The values (NaN included, bit for bit) as the editor holds them. */
 ::testing::AssertionResult editorHolds (MainContentComponent& editor, const Values& values)

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "editor/MainContentComponent.h"
+#include "support/PanelChecks.h"
 #include "support/RecordingPort.h"
 
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 /** The tests' way to the main component's private members. One definition for every test
     file, since the component befriends exactly this struct; add what a test needs here. */
@@ -64,18 +63,14 @@ struct MainContentComponentTestAccess
     static juce::Slider& slider (MainContentComponent& c, int parameter) { return *c.findSlidersForParameter (parameter).getFirst(); }
     static juce::ComboBox& comboBox (MainContentComponent& c, int parameter) { return *c.findComboBoxForParameter (parameter); }
 
-    /** Whether every parameter slider (both chorus sliders included) holds a finite value
-        inside its range; the first that does not is named. */
+    /** Whether every slider of the panel (both chorus sliders included) holds a finite value
+        inside its range, and every selector an item of its own; those that do not are named. */
     static ::testing::AssertionResult everySliderShowsARangeValue (MainContentComponent& c)
     {
-        for (int parameter = 0; parameter < orvane::numParameters; ++parameter)
-            for (auto* slider : c.findSlidersForParameter (parameter))
-            {
-                const double v = slider->getValue();
-                if (! (std::isfinite (v) && v >= slider->getMinimum() && v <= slider->getMaximum()))
-                    return ::testing::AssertionFailure() << "slider " << slider->getComponentID() << " holds " << v;
-            }
-        return ::testing::AssertionSuccess();
+        const auto faults = orvane::test::widgetsShowingWhatTheyCannotHold (c);
+        if (faults.isEmpty())
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << faults.joinIntoString ("; ");
     }
 
     // Project files: what OPEN and SAVE do once their dialog has chosen the file.
@@ -86,6 +81,11 @@ struct MainContentComponentTestAccess
     // Tonewheel upload.
     static void uploadTonewheelFile (MainContentComponent& c, int slot, const juce::File& file) { c.uploadTonewheelFile (slot, file); }
     static auto& uploadState (MainContentComponent& c) { return c.uploadState; }
+    static void beginUpload (MainContentComponent& c, int slot, const orvane::tonewheel::Contents& contents) { c.beginUpload (slot, contents); }
+    static auto& fileDumpName (MainContentComponent& c) { return c.fileDumpName; }
+    static auto& bytesRemaining (MainContentComponent& c) { return c.bytesRemaining; }
+    static auto& connected (MainContentComponent& c) { return c.connected; }
+    static void handleMessage (MainContentComponent& c, int type, int param) { c.handleMessage (InternalMessage (type, param)); }
     static void setTonewheelSlotName (MainContentComponent& c, int slot, const juce::String& name)
     {
         const juce::ScopedLock sl (c.textLock);

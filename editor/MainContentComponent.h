@@ -7,6 +7,7 @@
 #include "resources/SectionRows.h"
 #include "widgets/CustomAlertWindow.h"
 #include "widgets/CustomComboBox.h"
+#include "widgets/SliderDoubleClick.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -201,6 +202,7 @@ private:
     // Panel widgets (declaration order is construction order).
     juce::ImageComponent backdrop;
     juce::LookAndFeel_V3 sliderLookAndFeel;
+    SliderDoubleClick sliderDoubleClick;   // listens to every parameter slider
     PopupLookAndFeel popupLookAndFeel;
     juce::ImageButton openButton, saveButton, connectButton, storeButton, resetButton, tonewheelButton;
     juce::PopupMenu uploadMenu;

@@ -116,6 +116,7 @@ void MainContentComponent::setupParameterSlider (juce::Slider& slider, int y, co
     slider.addListener (this);
     // The parameter set holds the factory row here, so this is the value shown for it.
     slider.setDoubleClickReturnValue (true, (double) paramToSliderValue (parameterIndex));
+    slider.addMouseListener (&sliderDoubleClick, true);
     addChildComponent (slider);
 }
 

@@ -74,7 +74,7 @@ scn_end()
     for pid in "${scn_pids[@]}"; do kill "$pid" 2>/dev/null; done
     for pid in "${scn_pids[@]}"; do wait "$pid" 2>/dev/null; done
     if [ "$status" -ne 0 ] || [ -n "${SCN_KEEP:-}" ]; then
-        echo "[$SCN_NAME] work folder kept: $SCN_WORK" >&2
+        echo "[$SCN_NAME] work folder kept (failure.png: the screen at the failure): $SCN_WORK" >&2
     else
         rm -rf "$SCN_WORK"
     fi
@@ -88,6 +88,8 @@ scn_step() { echo "[$SCN_NAME $(scn_elapsed) s] $*"; }
 scn_fail()
 {
     echo "[$SCN_NAME $(scn_elapsed) s] FAILED: $*" >&2
+    import -window root "$SCN_WORK/failure.png" 2>/dev/null
+    SCN_KEEP=1
     if [ -f "$SCN_WORK/emulator.log" ]; then
         echo "--- last emulator records" >&2
         tail -n 25 "$SCN_WORK/emulator.log" >&2
@@ -187,7 +189,7 @@ scn_drag()
 
 scn_key() { xdotool key --delay 50 "$@"; }
 
-scn_type() { xdotool type --delay 50 "$1"; }
+scn_type() { xdotool type --delay 50 -- "$1"; }
 
 # Below the section buttons the column is empty: no button shows its "over" image there.
 scn_park_pointer() { xdotool mousemove --window "$SCN_WINDOW" 100 650; }
@@ -275,7 +277,8 @@ scn_ocr()
     local negate=()
     [ "$(convert "$1" -colorspace Gray -format '%[fx:mean<0.5]' info: 2>/dev/null)" = 1 ] && negate=(-negate)
     convert "$1" -colorspace Gray "${negate[@]}" -resize 400% -threshold 60% "$SCN_WORK/ocr.png" 2>/dev/null
-    tesseract "$SCN_WORK/ocr.png" - --psm 6 2>/dev/null | tr -s ' \n' ' '
+    # One thread: its parallel passes only slow it down on a machine busy with builds.
+    OMP_THREAD_LIMIT=1 tesseract "$SCN_WORK/ocr.png" - --psm 6 2>/dev/null | tr -s ' \n' ' '
 }
 
 #==============================================================================

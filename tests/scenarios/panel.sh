@@ -58,10 +58,10 @@ check_page()
     local name=$1 section=$2 subpage=$3 headings=$4 sliders=$5 selectors=$6 shot=$SCN_WORK/page-$1.png s
     scn_shot "$shot"
     # Sliders reach the bar's right end (x 1000), selectors only the left part (x 500).
-    expected="$(sorted $headings $sliders)
-$(sorted $headings $sliders $selectors)"
-    [ "$(bands "$shot")" = "$expected" ] \
-        || scn_fail "$name: the rows at x 1000 and x 500 start at \"$(bands "$shot" | xargs -d '\n' printf '%s / ')\", not at \"$(xargs -d '\n' printf '%s / ' <<<"$expected")\""
+    local found expected
+    found=$(bands "$shot" | paste -s -d '|')
+    expected="$(sorted $headings $sliders)|$(sorted $headings $sliders $selectors)"
+    [ "$found" = "$expected" ] || scn_fail "$name: the rows start at \"$found\" (x 1000|x 500), not at \"$expected\""
     # Only its own section button and sub-page button show the selection blue.
     expected=$(for s in 0 1 2 3 4 5; do [ "$s" = "$section" ] && echo 1 || echo 0; done | xargs)
     [ "$(scn_blue "$shot" $(for s in 0 1 2 3 4 5; do echo "190x30+5+$((83 + 40 * s))"; done))" = "$expected" ] \
@@ -105,8 +105,7 @@ expect_sent()
     local index=$1 expected=$2 what=$3 value
     scn_wait_until 5 eval '[ -n "$(scn_sent_value '"$index"')" ]' || scn_fail "$what: parameter $index was not sent"
     value=$(scn_sent_value "$index")
-    awk -v a="$value" -v b="$expected" 'BEGIN { d = a - b; if (d < 0) d = -d; exit !(d <= 1e-4 * (1 + (b < 0 ? -b : b))) }' \
-        || scn_fail "$what: parameter $index was sent as $value, not $expected"
+    scn_near "$value" "$expected" || scn_fail "$what: parameter $index was sent as $value, not $expected"
 }
 
 scn_step "Pedals Level dragged"

@@ -46,6 +46,7 @@
 #   scn_count_records REGEX          prints how many lines after the mark match
 #   scn_sent_value INDEX [->]        prints the last value of parameter INDEX that the editor
 #                                    (or with "->" the organ) sent after the mark, empty if none
+#   scn_near A B                     whether the numbers agree to a float's precision
 #   scn_wait_until SECONDS COMMAND...  polls COMMAND until it succeeds
 # The editor's panel (fixed, 1024 x 685)
 #   scn_press BUTTON                 clicks a top-bar button: open save connect store reset tonewheel
@@ -412,6 +413,11 @@ scn_expect_no_record()
     local line
     line=$(scn_records | grep -m1 -E -- "$1")
     [ -z "$line" ] || scn_fail "$2: $line"
+}
+
+scn_near()
+{
+    awk -v a="$1" -v b="$2" 'BEGIN { d = a - b; m = b < 0 ? -b : b; exit !(a != "" && (d < 0 ? -d : d) <= 1e-4 * (1 + m)) }'
 }
 
 scn_sent_value()

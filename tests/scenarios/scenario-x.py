@@ -1,0 +1,118 @@
+#!/usr/bin/python3
+"""Small helpers of the scenario library that bash cannot do well.
+
+  close WINDOW          send WM_DELETE_WINDOW to WINDOW, as a window manager's close button does
+  buttons PNG           print "X Y" for the centre of each push button on a message box image,
+                        left to right (the buttons are the wide light-grey faces near the bottom)
+  runs PNG X...         for each column X a line with the first row of every run of
+                        non-white pixels down that column
+  blue PNG WxH+X+Y...   for each region 1 when it holds the skin's selection blue, else 0
+  float B0 B1 B2 B3 B4  the float32 whose bits the five 7-bit hex bytes carry, low bits first
+"""
+import struct
+import subprocess
+import sys
+
+
+def close(window):
+    from Xlib import X, display
+    from Xlib.protocol import event
+
+    d = display.Display()
+    target = d.create_resource_object("window", int(window, 0))
+    protocols = d.intern_atom("WM_PROTOCOLS")
+    delete = d.intern_atom("WM_DELETE_WINDOW")
+    message = event.ClientMessage(window=target, client_type=protocols,
+                                  data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+    target.send_event(message, event_mask=X.NoEventMask)
+    d.flush()
+    d.close()
+
+
+def is_face(r, g, b):
+    # The box's button face is 0xE2E2E2 with the framework's slight gradient; the box itself is
+    # white and its text black.
+    return 0xC0 <= min(r, g, b) and max(r, g, b) <= 0xF0 and max(r, g, b) - min(r, g, b) < 10
+
+
+def buttons(png):
+    width, height, raw = load(png)
+    best = (0, 0, [])
+    for y in range(height // 2, height - 1):
+        runs, start = [], None
+        for x in range(width + 1):
+            face = x < width and is_face(*raw[3 * (y * width + x):3 * (y * width + x) + 3])
+            if face and start is None:
+                start = x
+            elif not face and start is not None:
+                if x - start >= 20:
+                    runs.append((start, x))
+                start = None
+        total = sum(b - a for a, b in runs)
+        if total > best[0]:
+            best = (total, y, runs)
+    for a, b in best[2]:
+        print((a + b) // 2, best[1])
+
+
+def load(png):
+    size = subprocess.run(["identify", "-format", "%w %h", png], check=True,
+                          capture_output=True, text=True).stdout.split()
+    raw = subprocess.run(["convert", png, "-depth", "8", "rgb:-"], check=True,
+                         capture_output=True).stdout
+    return int(size[0]), int(size[1]), raw
+
+
+def pixel(image, x, y):
+    width, _, raw = image
+    return raw[3 * (y * width + x):3 * (y * width + x) + 3]
+
+
+def runs(png, columns):
+    image = load(png)
+    for column in columns:
+        starts, inside = [], False
+        for y in range(image[1]):
+            white = min(pixel(image, int(column), y)) >= 0xFA
+            if not white and not inside:
+                starts.append(str(y))
+            inside = not white
+        print(" ".join(starts))
+
+
+def is_blue(r, g, b):
+    # The down images draw their glyph and caption in 0x2578E6, anti-aliased on light grey.
+    return b > 0xC0 and b - r > 0x60 and b - g > 0x20
+
+
+def blue(png, regions):
+    image = load(png)
+    for region in regions:
+        size, x0, y0 = region.split("+")
+        w, h = (int(v) for v in size.split("x"))
+        found = any(is_blue(*pixel(image, x, y))
+                    for y in range(int(y0), int(y0) + h) for x in range(int(x0), int(x0) + w))
+        print(1 if found else 0)
+
+
+def float_from_bytes(parts):
+    bits = 0
+    for shift, part in enumerate(parts):
+        bits |= (int(part, 16) & 0x7F) << (7 * shift)
+    print("%.6g" % struct.unpack("<f", struct.pack("<I", bits & 0xFFFFFFFF))[0])
+
+
+if __name__ == "__main__":
+    command, args = sys.argv[1], sys.argv[2:]
+    if command == "close":
+        close(args[0])
+    elif command == "buttons":
+        buttons(args[0])
+    elif command == "runs":
+        runs(args[0], args[1:])
+    elif command == "blue":
+        blue(args[0], args[1:])
+    elif command == "float":
+        float_from_bytes(args)
+    else:
+        sys.exit(__doc__)

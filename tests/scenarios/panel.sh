@@ -91,13 +91,11 @@ for page in "${pages[@]}"; do
 done
 
 #------------------------------------------------------------------------------
-# Slider rows: the bar spans x 431..1009 and is 24 high.
-slider_text() { scn_shot "$SCN_WORK/slider.png" "579x24+431+$1"; scn_ocr "$SCN_WORK/slider.png"; }
-slider_shows() { [[ "$(slider_text "$1")" == *"$2"* ]]; }
+slider_shows() { [[ "$(scn_slider_text "$1")" == *"$2"* ]]; }
 
 expect_slider_text()
 {
-    scn_wait_until 3 slider_shows "$1" "$2" || scn_fail "$3: the bar reads \"$(slider_text "$1")\", not \"$2\""
+    scn_wait_until 3 slider_shows "$1" "$2" || scn_fail "$3: the bar reads \"$(scn_slider_text "$1")\", not \"$2\""
 }
 
 expect_sent()
@@ -157,16 +155,14 @@ expect_slider_text 522 "0.0 dB" "Chorus Level after the double-click"
 #------------------------------------------------------------------------------
 scn_step "Overdrive Model picked from its list"
 show_page overdrive-classic 2 827
-before=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort)
+scn_note_windows
 scn_click 571 242
-list=""
-find_list() { list=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '' 2>/dev/null | sort) | head -n1); [ -n "$list" ]; }
-scn_wait_until 5 find_list || scn_fail "the Overdrive Model list did not open"
+scn_wait_popup 5 || scn_fail "the Overdrive Model list did not open"
 sleep 0.3
-eval "$(xdotool getwindowgeometry --shell "$list")"
+eval "$(xdotool getwindowgeometry --shell "$SCN_POPUP")"
 # Eight items of equal height; ANALOG is the seventh.
 scn_mark
-scn_click_in "$list" $((WIDTH / 2)) $((HEIGHT * 13 / 16))
+scn_click_in "$SCN_POPUP" $((WIDTH / 2)) $((HEIGHT * 13 / 16))
 expect_sent 9 -5 "ANALOG picked"
 expect_sent 10 360 "ANALOG picked"
 expect_sent 15 2.6 "ANALOG picked"

@@ -12,9 +12,13 @@
 #   scn_start_editor                 the editor with a fresh HOME; sets SCN_WINDOW, SCN_EDITOR_PID
 #   scn_close_request [WINDOW]       the window manager's close request (WM_DELETE_WINDOW)
 #   scn_wait_exit [SECONDS]          wait for the editor to end; sets SCN_EXIT_STATUS
+#   scn_cpu_percent SECONDS          the editor's processor time over the next SECONDS, in % of
+#                                    one core (user and system, from /proc/PID/stat)
 # Mouse and keys (x, y relative to the editor's window unless a window is given)
 #   scn_click X Y, scn_double_click X Y, scn_drag X1 Y1 X2 Y2, scn_click_in WINDOW X Y
 #   scn_key KEY..., scn_type TEXT, scn_park_pointer (over an empty part of the panel)
+#   scn_note_windows, scn_wait_popup [SECONDS]   notes the windows on screen / waits for a new
+#                                    one (a selector's list, a menu); sets SCN_POPUP
 # Screens
 #   scn_shot FILE [WxH+X+Y] [WINDOW] screenshot of the editor's window (or WINDOW), cropped
 #   scn_diff A B                     prints the number of differing pixels (compare -metric AE)
@@ -42,6 +46,7 @@
 #   scn_connect                      CONNECT pressed; waits for the download and the indicator
 #   scn_indicator_on                 whether the connection indicator shows its orange "on" glyph
 #   scn_blue FILE WxH+X+Y...         prints 1 or 0 for each region: holds the selection blue
+#   scn_slider_text Y                the text that the slider bar of the row at Y reads
 # SCN_SLOW scales every time-out: sanitizer builds run the editor several times slower.
 
 scn_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -159,6 +164,18 @@ scn_wait_exit()
     SCN_EXIT_STATUS=$?
 }
 
+# Clock ticks of user and system time; the fields after the name, which may hold blanks.
+scn_cpu_ticks() { sed -E 's/^.*\) //' "/proc/$SCN_EDITOR_PID/stat" | awk '{ print $12 + $13 }'; }
+
+scn_cpu_percent()
+{
+    local before after
+    before=$(scn_cpu_ticks) || return 1
+    sleep "$1"
+    after=$(scn_cpu_ticks) || return 1
+    echo "$before $after $1 $(getconf CLK_TCK)" | awk '{ printf "%.1f", 100 * ($2 - $1) / $4 / $3 }'
+}
+
 #==============================================================================
 # Mouse and keys
 
@@ -191,6 +208,18 @@ scn_type() { xdotool type --delay 50 "$1"; }
 
 # Below the section buttons the column is empty: no button shows its "over" image there.
 scn_park_pointer() { xdotool mousemove --window "$SCN_WINDOW" 100 650; }
+
+scn_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
+
+scn_note_windows() { SCN_WINDOWS_BEFORE=$(scn_windows); }
+
+scn_find_popup()
+{
+    SCN_POPUP=$(comm -13 <(echo "$SCN_WINDOWS_BEFORE") <(scn_windows) | head -n1)
+    [ -n "$SCN_POPUP" ]
+}
+
+scn_wait_popup() { scn_wait_until "${1:-5}" scn_find_popup; }
 
 #==============================================================================
 # The editor's panel
@@ -226,6 +255,9 @@ scn_connect()
 }
 
 scn_blue() { /usr/bin/python3 "$scn_dir/scenario-x.py" blue "$@" | xargs; }
+
+# The bar spans x 431..1009 and is 24 high.
+scn_slider_text() { scn_shot "$SCN_WORK/slider.png" "579x24+431+$1"; scn_ocr "$SCN_WORK/slider.png"; }
 
 #==============================================================================
 # Screens
@@ -275,7 +307,8 @@ scn_ocr()
     local negate=()
     [ "$(convert "$1" -colorspace Gray -format '%[fx:mean<0.5]' info: 2>/dev/null)" = 1 ] && negate=(-negate)
     convert "$1" -colorspace Gray "${negate[@]}" -resize 400% -threshold 60% "$SCN_WORK/ocr.png" 2>/dev/null
-    tesseract "$SCN_WORK/ocr.png" - --psm 6 2>/dev/null | tr -s ' \n' ' '
+    # One thread: on a loaded machine its threads wait for each other, a read takes seconds.
+    OMP_THREAD_LIMIT=1 tesseract "$SCN_WORK/ocr.png" - --psm 6 2>/dev/null | tr -s ' \n' ' '
 }
 
 #==============================================================================

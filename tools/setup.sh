@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, running and testing the editor needs.
 # Idempotent: packages already present are left alone. Works as root or through sudo.
+# zenity gives the editor's file dialogs the desktop's own look (the framework runs it when found);
+# tesseract and python3-xlib serve the outside-driven scenarios (reading the screen, closing the
+# window as a window manager does).
 set -euo pipefail
 
 packages=(
@@ -11,6 +14,8 @@ packages=(
   fonts-liberation
   googletest libgtest-dev
   xvfb evilwm xdotool x11-utils imagemagick
+  zenity
+  tesseract-ocr tesseract-ocr-eng python3-xlib
 )
 
 missing=()

@@ -109,12 +109,6 @@ put_float()
         | dd of="$1" bs=1 seek=$((20 + 4 * $2)) conv=notrunc status=none
 }
 
-# A good tonewheel file of three packets: magic, unused bytes, the name, the payload.
-make_tonewheel()
-{
-    { printf '\x63\x19\x07\x27'; head -c 28 /dev/zero; printf '%-32s' "Scenario wheel" | tr ' ' '\0'; head -c 300 /dev/urandom; } >"$1"
-}
-
 # The editor without the power to override file modes, so that mode 000 and a read-only folder
 # refuse it as they refuse a player (root passes them otherwise).
 editor_without_override()
@@ -329,10 +323,7 @@ special_files_through()
         if [ "$what" = open ]; then
             scn_press open
         else
-            scn_note_windows
-            scn_press tonewheel
-            scn_wait_popup 5 || scn_fail "the TONEWHEEL menu did not open"
-            eval "$(xdotool getwindowgeometry --shell "$SCN_POPUP")"
+            scn_tonewheel_menu
             start=$(date +%s%N)
             scn_click_in "$SCN_POPUP" $((WIDTH / 2)) $((HEIGHT / 6))
         fi
@@ -356,7 +347,7 @@ special_files_case()
 {
     local tonewheel=$SCN_WORK/valid.otw
     [ -s "$base" ] || scn_fail "no project file to start from"
-    make_tonewheel "$tonewheel"
+    scn_make_tonewheel "$tonewheel" "SCENARIO WHEEL"
     editor_without_override
     scn_start_emulator
     scn_start_editor
@@ -379,17 +370,14 @@ lost_box_text="Device lost connection"
 late_ack_case()
 {
     local fault=$1 word=$2 tonewheel=$SCN_WORK/wheel.otw ack='send F0 7E 00 7F 00 F7'
-    make_tonewheel "$tonewheel"
+    scn_make_tonewheel "$tonewheel" "SCENARIO WHEEL"
     # shellcheck disable=SC2086
     scn_start_emulator $fault
     scn_start_editor
     scn_connect
     scn_mark
     echo "$tonewheel" >"$SCN_DIALOG/answer"
-    scn_note_windows
-    scn_press tonewheel
-    scn_wait_popup 5 || scn_fail "the TONEWHEEL menu did not open"
-    eval "$(xdotool getwindowgeometry --shell "$SCN_POPUP")"
+    scn_tonewheel_menu
     scn_click_in "$SCN_POPUP" $((WIDTH / 2)) $((HEIGHT / 6))
     scn_expect_box "Warning" "will be lost"
     scn_box_click 1

@@ -47,6 +47,10 @@
 #   scn_indicator_on                 whether the connection indicator shows its orange "on" glyph
 #   scn_blue FILE WxH+X+Y...         prints 1 or 0 for each region: holds the selection blue
 #   scn_slider_text Y                the text that the slider bar of the row at Y reads
+#   scn_tonewheel_menu               TONEWHEEL pressed; waits for its menu of three "Upload to "
+#                                    items; sets SCN_POPUP and its WIDTH and HEIGHT
+#   scn_make_tonewheel FILE NAME     a good .otw file: the head with NAME and 300 payload bytes
+#                                    (three packets of 104, 104 and 92 bytes)
 # SCN_SLOW scales every time-out: sanitizer builds run the editor several times slower.
 
 scn_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -79,7 +83,7 @@ scn_end()
     for pid in "${scn_pids[@]}"; do kill "$pid" 2>/dev/null; done
     for pid in "${scn_pids[@]}"; do wait "$pid" 2>/dev/null; done
     if [ "$status" -ne 0 ] || [ -n "${SCN_KEEP:-}" ]; then
-        echo "[$SCN_NAME] work folder kept: $SCN_WORK" >&2
+        echo "[$SCN_NAME] work folder kept (failure.png: the screen at the failure): $SCN_WORK" >&2
     else
         rm -rf "$SCN_WORK"
     fi
@@ -93,6 +97,8 @@ scn_step() { echo "[$SCN_NAME $(scn_elapsed) s] $*"; }
 scn_fail()
 {
     echo "[$SCN_NAME $(scn_elapsed) s] FAILED: $*" >&2
+    import -window root "$SCN_WORK/failure.png" 2>/dev/null
+    SCN_KEEP=1
     if [ -f "$SCN_WORK/emulator.log" ]; then
         echo "--- last emulator records" >&2
         tail -n 25 "$SCN_WORK/emulator.log" >&2
@@ -204,7 +210,7 @@ scn_drag()
 
 scn_key() { xdotool key --delay 50 "$@"; }
 
-scn_type() { xdotool type --delay 50 "$1"; }
+scn_type() { xdotool type --delay 50 -- "$1"; }
 
 # Below the section buttons the column is empty: no button shows its "over" image there.
 scn_park_pointer() { xdotool mousemove --window "$SCN_WINDOW" 100 650; }
@@ -259,6 +265,29 @@ scn_blue() { /usr/bin/python3 "$scn_dir/scenario-x.py" blue "$@" | xargs; }
 # The bar spans x 431..1009 and is 24 high.
 scn_slider_text() { scn_shot "$SCN_WORK/slider.png" "579x24+431+$1"; scn_ocr "$SCN_WORK/slider.png"; }
 
+scn_tonewheel_menu()
+{
+    scn_note_windows
+    scn_press tonewheel
+    scn_wait_popup 5 || scn_fail "TONEWHEEL opened no menu"
+    sleep 0.3
+    eval "$(xdotool getwindowgeometry --shell "$SCN_POPUP")"
+}
+
+# The head: magic, 28 bytes the organ does not read, the 32-byte name.
+scn_make_tonewheel()
+{
+    local i
+    mkdir -p "$(dirname "$1")"
+    {
+        printf '\x63\x19\x07\x27'
+        head -c 28 /dev/zero
+        printf '%s' "$2"
+        head -c $((32 - ${#2})) /dev/zero
+        for i in $(seq 0 299); do printf "\\x$(printf '%02x' $((i * 7 % 128)))"; done
+    } >"$1"
+}
+
 #==============================================================================
 # Screens
 
@@ -307,7 +336,7 @@ scn_ocr()
     local negate=()
     [ "$(convert "$1" -colorspace Gray -format '%[fx:mean<0.5]' info: 2>/dev/null)" = 1 ] && negate=(-negate)
     convert "$1" -colorspace Gray "${negate[@]}" -resize 400% -threshold 60% "$SCN_WORK/ocr.png" 2>/dev/null
-    # One thread: on a loaded machine its threads wait for each other, a read takes seconds.
+    # One thread: its parallel passes only slow it down on a machine busy with builds.
     OMP_THREAD_LIMIT=1 tesseract "$SCN_WORK/ocr.png" - --psm 6 2>/dev/null | tr -s ' \n' ' '
 }
 

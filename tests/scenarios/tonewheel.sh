@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Scenario: a tonewheel upload as a hand makes it. TONEWHEEL opens the menu of the three
+# alternative slots; a small .otw file is chosen, the warning answered Yes, the progress box
+# shows while the organ paces the transfer, the whole file arrives, and the editor connects
+# again and offers the slot under its new name. Then the window's close request, made right
+# after the reconnection that follows an upload, must end the editor every time.
+# Usage: tonewheel.sh EDITOR EMULATOR   (on a display: tools/with-display.sh)
+set -u
+. "$(dirname "$0")/scenario-lib.sh"
+scn_begin tonewheel "$1" "$2"
+app_folder=$(cd "$(dirname "$SCN_EDITOR")" && pwd)
+
+wheel=$SCN_WORK/files/scenario.otw
+wheel_name="SCENARIO WHEEL"
+scn_make_tonewheel "$wheel" "$wheel_name"
+name_hex=$(printf '%s' "$wheel_name" | od -An -tx1 | tr a-f A-F | xargs)
+
+# The organ acknowledges each packet 400 ms late, so that the progress box stays for a while.
+scn_start_emulator --delay packet=400
+
+# Opens the TONEWHEEL menu; sets MENU and its geometry (WIDTH, HEIGHT).
+open_menu()
+{
+    scn_tonewheel_menu
+    MENU=$SCN_POPUP
+}
+
+menu_gone() { ! scn_windows | grep -q -x "$MENU"; }
+
+# Uploads the file into the second item's slot (ALT2, slot 4) and waits for the reconnection.
+upload()
+{
+    local full=$1
+    scn_mark
+    echo "$wheel" >"$SCN_DIALOG/answer"
+    open_menu
+    scn_click_in "$MENU" $((WIDTH / 2)) $((HEIGHT / 2))
+    if [ "$full" = yes ]; then
+        scn_expect_box "Warning" "ALT2" "will be lost"
+        calls=$(awk '/^folder=/ { c = "" } { c = c $0 "\n" } END { printf "%s", c }' "$SCN_DIALOG/calls")
+        for line in "folder=$app_folder" "arg=--title=Load Tonewheel File" "arg=--file-filter=*.otw"; do
+            grep -q -x -F -- "$line" <<<"$calls" || scn_fail "the file dialog was called without \"$line\""
+        done
+    else
+        scn_wait_box 10 || scn_fail "no warning before the upload"
+    fi
+    scn_box_click 1
+    scn_wait_record '<- .*File Dump header' 5 || scn_fail "Yes sent no File Dump header"
+    if [ "$full" = yes ]; then
+        scn_expect_box "Transmitting tonewheel file"
+    fi
+    scn_wait_record '<- .*EOF' 20 || scn_fail "the upload did not end with EOF"
+    scn_wait_record '<- .*dump request  F0 7D 1E 04 7C F7' 20 || scn_fail "the editor did not download the organ's data again"
+    scn_wait_record '-> .*operation complete' 10 3 || scn_fail "the download after the upload did not end"
+}
+
+#------------------------------------------------------------------------------
+scn_start_editor
+scn_connect
+scn_park_pointer
+sleep 0.3
+scn_shot "$SCN_WORK/panel.png"
+
+scn_step "the TONEWHEEL menu"
+open_menu
+scn_shot "$SCN_WORK/menu.png" "" "$MENU"
+menu=$(scn_ocr "$SCN_WORK/menu.png")
+[ "$(grep -o 'Upload to' <<<"$menu" | wc -l)" = 3 ] || scn_fail "the menu reads \"$menu\", not three \"Upload to\" items"
+for slot in ALT1 ALT2 ALT3; do
+    grep -q "$slot" <<<"$menu" || scn_fail "the menu reads \"$menu\", without $slot"
+done
+scn_key Escape
+scn_wait_until 5 menu_gone || scn_fail "Escape did not close the menu"
+
+scn_step "a file uploaded into ALT2"
+upload yes
+[ "$(scn_count_records '<- .*File Dump data packet')" = 3 ] \
+    || scn_fail "the upload sent $(scn_count_records '<- .*File Dump data packet') data packets, not 3"
+scn_expect_no_record '-> .*(CANCEL|NAK)' "the organ refused the upload"
+scn_expect_no_record '<- .*CANCEL' "the editor cancelled the upload"
+scn_records | grep -q -F -- "-> $SCN_PORT  tonewheel slot name  F0 7D 1E 09 04 $name_hex 00 F7" \
+    || scn_fail "after the upload the organ does not name slot 4 \"$wheel_name\""
+scn_wait_until 5 scn_indicator_on || scn_fail "the indicator is off after the reconnection"
+scn_wait_no_box 5 || scn_fail "a box stayed open after the upload"
+scn_park_pointer
+sleep 0.3
+scn_shot "$SCN_WORK/after.png"
+scn_expect_same "$SCN_WORK/panel.png" "$SCN_WORK/after.png" "the panel differs after the upload's boxes"
+
+scn_step "the menu offers the slot under its new name"
+open_menu
+scn_shot "$SCN_WORK/menu.png" "" "$MENU"
+grep -q "$wheel_name" <<<"$(scn_ocr "$SCN_WORK/menu.png")" || scn_fail "the menu does not offer \"$wheel_name\""
+scn_key Escape
+sleep 0.5
+
+#------------------------------------------------------------------------------
+quit_now()
+{
+    scn_close_request
+    scn_wait_exit 5 || scn_fail "$1: the editor did not quit on the close request"
+    [ "$SCN_EXIT_STATUS" = 0 ] || scn_fail "$1: the editor exited with status $SCN_EXIT_STATUS"
+}
+quit_now "the first session"
+
+for run in 1 2 3 4 5; do
+    scn_step "close request right after an upload's reconnection, run $run"
+    scn_start_editor
+    scn_connect
+    upload no
+    quit_now "run $run"
+done
+scn_step "passed"

@@ -298,21 +298,24 @@ save_refused_case()
     chmod 755 "$files/locked"
 }
 
-# name | how x.EXT is made (SIZE is the format's limit + 1)
+# name | how x.EXT is made (SIZE is the format's limit + 1, VALID a good file) | what OPEN shows |
+# what the tonewheel load shows. A project is its first 416 bytes, whatever follows them: one
+# byte more is read and opened (and sent), never more.
 special_files=(
-    "fifo|mkfifo \"\$path\""
-    "folder|mkdir \"\$path\""
-    "link-to-dev-zero|ln -s /dev/zero \"\$path\""
-    "one-byte-over|{ cat \"\$valid\"; head -c \$((size - \$(stat -c %s \"\$valid\"))) /dev/zero; } >\"\$path\""
-    "unreadable|cp \"\$valid\" \"\$path\" && chmod 000 \"\$path\""
+    "fifo|mkfifo \"\$path\"|corrupted|corrupted"
+    "folder|mkdir \"\$path\"|corrupted|corrupted"
+    "link-to-dev-zero|ln -s /dev/zero \"\$path\"|corrupted|corrupted"
+    "one-byte-over|{ cat \"\$valid\"; head -c \$((size - \$(stat -c %s \"\$valid\"))) /dev/zero; } >\"\$path\"|Transmitting all parameters|corrupted"
+    "unreadable|cp \"\$valid\" \"\$path\" && chmod 000 \"\$path\"|corrupted|corrupted"
 )
 
-# special_files_through WHAT EXT SIZE VALID BOX-WORD: OPEN or the tonewheel load of each kind.
+# special_files_through WHAT EXT SIZE VALID: OPEN or the tonewheel load of each kind.
 special_files_through()
 {
-    local what=$1 ext=$2 size=$3 valid=$4 word=$5 entry name make path start
+    local what=$1 ext=$2 size=$3 valid=$4 entry name make open_word load_word word path start
     for entry in "${special_files[@]}"; do
-        IFS='|' read -r name make <<<"$entry"
+        IFS='|' read -r name make open_word load_word <<<"$entry"
+        [ "$what" = open ] && word=$open_word || word=$load_word
         path=$SCN_WORK/special/x.$ext
         rm -rf "$SCN_WORK/special"
         mkdir -p "$SCN_WORK/special"
@@ -331,11 +334,18 @@ special_files_through()
         scn_step "$what of a $name: its box after $BOX_MS ms"
         [ "$BOX_MS" -le "$(scn_time 1000 | cut -d. -f1)" ] || scn_fail "$what of a $name: the box came after $BOX_MS ms"
         scn_expect_box "$word"
-        scn_box_click 1
-        scn_wait_no_box 5 || scn_fail "$what of a $name: OK did not close the box"
-        sleep 0.5
-        scn_no_box || scn_fail "$what of a $name: another box followed"
-        scn_expect_no_record "$changes" "$what of a $name sent"
+        if [ "$word" = corrupted ]; then
+            scn_box_click 1
+            scn_wait_no_box 5 || scn_fail "$what of a $name: OK did not close the box"
+            sleep 0.5
+            scn_no_box || scn_fail "$what of a $name: another box followed"
+            scn_expect_no_record "$changes" "$what of a $name sent"
+        else
+            scn_wait_record '<- .*bulk send end' 15 || scn_fail "$what of a $name: the bulk send did not end"
+            scn_wait_no_box 5 || scn_fail "$what of a $name: the transmit box stayed open"
+            [ "$(scn_count_records '<- .*set parameter')" = 99 ] || scn_fail "$what of a $name: the bulk send held $(scn_count_records '<- .*set parameter') parameters"
+        fi
+        # The organ's values and the file's are the same here: the panel looks as before.
         scn_park_pointer
         sleep 0.3
         scn_shot "$SCN_WORK/after.png"
@@ -355,8 +365,8 @@ special_files_case()
     scn_park_pointer
     sleep 0.3
     scn_shot "$SCN_WORK/panel.png"
-    special_files_through open hop 417 "$base" "file"
-    special_files_through tonewheel otw 1048577 "$tonewheel" "file"
+    special_files_through open hop 417 "$base"
+    special_files_through tonewheel otw 1048577 "$tonewheel"
     expect_idle
     expect_edit_reaches 230 4
     expect_quit

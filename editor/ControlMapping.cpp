@@ -22,6 +22,14 @@ float MainContentComponent::paramToSliderValue (int index)
                                        orvane::defaultRowFor (projectImage.hardwareRevision.load()));
 }
 
+void MainContentComponent::showSliderValue (juce::Slider& slider, double displayValue)
+{
+    // The stored parameter keeps whatever the organ or the file said; only what the slider
+    // is given is made finite and brought into its range.
+    slider.setValue (orvane::shownSliderValue (displayValue, slider.getMinimum(), slider.getMaximum()),
+                     juce::dontSendNotification);
+}
+
 float MainContentComponent::sliderToParamValue (int index, float v)
 {
     // Both chorus sliders drive parameters 31 and 34, whichever of them moved.
@@ -88,7 +96,7 @@ void MainContentComponent::updateControlForParameter (int index)
     if (index == 5)
     {
         if (auto* toneControl = findSlidersForParameter (5).getFirst())
-            toneControl->setValue (projectImage.getValue (5), juce::dontSendNotification);
+            showSliderValue (*toneControl, projectImage.getValue (5));
     }
     else if (index >= orvane::firstByteParameter && index < orvane::numParameters)
     {

@@ -173,6 +173,7 @@ private:
     void uploadTonewheelFile (int slot, const juce::File& file);   // after the file dialog
     void sendChunkOrFinish();
     void reconnectAfterUpload();
+    void reconnectAwaitingReply();
     void handleTonewheelTransferStatus (int status);
     bool openInput (int index);
     void closePorts();
@@ -192,6 +193,7 @@ private:
     void showSection (int section, bool visible);
     void sectionOrSubPageClicked (juce::Button* button);
     float paramToSliderValue (int index);
+    static void showSliderValue (juce::Slider& slider, double displayValue);   // without notification
     float sliderToParamValue (int index, float v);
 
     // Settings
@@ -373,6 +375,9 @@ private:
     const uint8_t* uploadCursor = nullptr;
     std::atomic<int32_t> bytesRemaining { 0 };
     std::atomic<uint8_t> deviceErrorCode { 0 };
+    // The upload's own progress box (message thread): progress and done act on it alone,
+    // never on a box that has replaced it.
+    juce::Component::SafePointer<CustomAlertWindow> uploadProgressBox;
     // Held by the MIDI input thread for each handshake and by the message thread while it
     // fills the upload fields or cancels, so that neither sees the other's half-done work.
     juce::CriticalSection uploadLock;

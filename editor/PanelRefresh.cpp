@@ -51,13 +51,12 @@ void MainContentComponent::refreshSliders()
     for (int r = 0; r < orvane::numSectionRows; ++r)
         for (int column = 0; column < orvane::sectionRows[(size_t) r].columns(); ++column)
             if (auto* slider = sliderForRow (r, column); slider != nullptr && slider != &chorusLevelSlider)
-                slider->setValue (paramToSliderValue (orvane::sectionRows[(size_t) r].parameterOfColumn (column)),
-                                  juce::dontSendNotification);
+                showSliderValue (*slider, paramToSliderValue (orvane::sectionRows[(size_t) r].parameterOfColumn (column)));
 
     // Chorus Level from the Mix that the slider shows after clamping and snapping, so that
     // the pair gives back the stored parameter 31.
     if (auto* chorusMix = findSlidersForParameter (31).getFirst())
-        chorusLevelSlider.setValue (orvane::chorusLevelSliderValue (projectImage.getValue (31), chorusMix->getValue(),
-                                                                    orvane::defaultRowFor (projectImage.hardwareRevision.load())),
-                                    juce::dontSendNotification);
+        showSliderValue (chorusLevelSlider,
+                         orvane::chorusLevelSliderValue (projectImage.getValue (31), chorusMix->getValue(),
+                                                         orvane::defaultRowFor (projectImage.hardwareRevision.load())));
 }

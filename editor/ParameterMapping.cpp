@@ -91,6 +91,13 @@ double chorusLevelSliderValue (float p31, double shownMix, const float* d)
     return (double) (p31 - d[31]) + ((shownMix - 100.0) * -6.0) / 50.0;
 }
 
+double shownSliderValue (double value, double minimum, double maximum)
+{
+    if (std::isnan (value))
+        return minimum;
+    return juce::jlimit (minimum, maximum, value);   // also brings either infinity to its end
+}
+
 int selectorPositionFor (float value)
 {
     // Truncation toward zero: (-1, 0) gives position 0; NaN fails both comparisons.

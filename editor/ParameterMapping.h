@@ -46,6 +46,13 @@ float paramToSliderValue (int index, const ParameterValues& p, const float* defa
     `shownMix` (its value after clamping and snapping, so that the pair gives back p[31]). */
 double chorusLevelSliderValue (float p31, double shownMix, const float* defaults);
 
+/** The value a slider of range [minimum, maximum] is given for a computed display value,
+    always finite and inside the range: NaN (a level <= 0 in decibels, inf - inf in the chorus
+    pair, a NaN from the organ) and -inf give the minimum, +inf the maximum, and any other
+    value is clamped. The framework's slider keeps a NaN and then reposts its value for
+    ever, so no other value may reach one. */
+double shownSliderValue (double value, double minimum, double maximum);
+
 /** The position of a selector's item for a choice value: the value truncated toward zero, or
     -1 when that is no position (negative, too large for an int, or not a number). */
 int selectorPositionFor (float value);

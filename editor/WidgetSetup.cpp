@@ -1,6 +1,8 @@
 // The set-up routines that place and style every widget of the panel once, at construction.
 #include "editor/MainContentComponent.h"
 
+#include "editor/ParameterMapping.h"
+
 #include <limits>
 
 namespace
@@ -115,7 +117,7 @@ void MainContentComponent::setupParameterSlider (juce::Slider& slider, int y, co
     slider.setTextValueSuffix (latin1 (suffix));
     slider.addListener (this);
     // The parameter set holds the factory row here, so this is the value shown for it.
-    slider.setDoubleClickReturnValue (true, (double) paramToSliderValue (parameterIndex));
+    slider.setDoubleClickReturnValue (true, orvane::shownSliderValue (paramToSliderValue (parameterIndex), minimum, maximum));
     slider.addMouseListener (&sliderDoubleClick, true);
     addChildComponent (slider);
 }

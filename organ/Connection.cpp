@@ -90,6 +90,12 @@ void MainContentComponent::connectButtonClicked()
 // with the end of the search.
 void MainContentComponent::searchStep()
 {
+    // The framework may run a step that was already due when the MIDI thread stopped the
+    // timer for an accepted identity: walking on would leave the organ's ports mid-download.
+    const auto pending = pendingOperation.load();
+    if (connected.load() || (pending >= downloadStep1 && pending <= downloadStep3))
+        return;
+
     if (firstScan)
     {
         firstScan = false;

@@ -1,6 +1,7 @@
 // OPEN and SAVE of project files, and the bulk send that transmits an opened project to the
 // connected organ.
 #include "editor/MainContentComponent.h"
+#include "organ/BoundedFileRead.h"
 #include "organ/OrganProtocol.h"
 #include "organ/ProjectFile.h"
 
@@ -8,6 +9,7 @@ namespace
 {
 const juce::String projectPattern ("*.hop");
 const juce::String transmittingText ("  Transmitting all parameters to the device...  ");
+const juce::String notSavedText ("  The project file could not be saved.  ");
 
 constexpr int bulkSendDelayMs = 200;
 constexpr int parameterPauseMs = 20;
@@ -40,12 +42,11 @@ void MainContentComponent::openProjectFile (const juce::File& file)
 
     lastDirectory = file.getParentDirectory();
 
-    // Only the bytes actually loaded are read: a file that cannot be read counts as empty.
-    juce::MemoryBlock data;
-    if (! file.loadFileAsData (data))
-        data.reset();
-
-    const auto content = orvane::readProjectFile (data.getData(), data.getSize());
+    // Something that is not a plain file, or that cannot be read whole, is refused like a
+    // wrong one; bytes after the image are ignored, so one more than it tells nothing new.
+    const auto data = orvane::readRegularFile (file, (size_t) orvane::ProjectImage::byteSize);
+    const auto content = data.has_value() ? orvane::readProjectFile (data->getData(), data->getSize())
+                                          : std::nullopt;
     if (! content.has_value())
     {
         showOkBox (fileCorruptedText);
@@ -66,8 +67,10 @@ void MainContentComponent::openProjectFile (const juce::File& file)
 
 void MainContentComponent::saveProjectFile (const juce::File& file)
 {
-    // Failing silently: the file is either replaced whole or left as it was.
-    orvane::writeProjectFile (projectImage, file);
+    // The file is either replaced whole or left as it was; the player must know which, or a
+    // full disk or a read-only folder would pass for a saved project.
+    if (! orvane::writeProjectFile (projectImage, file))
+        showOkBox (notSavedText);
 }
 
 void MainContentComponent::bulkSend()

@@ -7,6 +7,7 @@
 // handshake at a time. An earlier transfer that the organ cancelled keeps its state, so a stray
 // handshake of it can arrive while a new file is being filled in; the lock keeps the two apart.
 #include "editor/MainContentComponent.h"
+#include "organ/BoundedFileRead.h"
 #include "organ/OrganProtocol.h"
 #include "organ/TonewheelFile.h"
 #include "resources/UploadErrors.h"
@@ -70,11 +71,11 @@ void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file
     }
     lastDirectory = file.getParentDirectory();
 
-    // A file far too large is refused before it is read; one that cannot be read is empty.
-    juce::MemoryBlock data;
-    if (file.getSize() <= filedump::maxTonewheelFileSize)
-        file.loadFileAsData (data);
-    const auto contents = orvane::tonewheel::readContents (data.getData(), data.getSize());
+    // One byte over the largest file is read, so a larger one (or one that grew while it
+    // was read) is refused; so is anything that is not a plain file or cannot be read whole.
+    const auto data = orvane::readRegularFile (file, (size_t) filedump::maxTonewheelFileSize);
+    const auto contents = data.has_value() ? orvane::tonewheel::readContents (data->getData(), data->getSize())
+                                           : std::nullopt;
     if (! contents)
     {
         showOkBox (fileCorruptedText);
@@ -96,6 +97,7 @@ void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file
     }
 
     showMessageBox (messageBoxTitle, transmittingText, "Cancel", 2, {}, 0, messageBoxCallback);
+    uploadProgressBox = messageBox;
     sendToOrgan (header);
 }
 
@@ -187,22 +189,22 @@ void MainContentComponent::handleTonewheelTransferStatus (int status)
     switch (status)
     {
         case progress:
-            if (uploadState != uploadFinished && messageBox != nullptr)
-                messageBox->setMessage (transmittingText + juce::String (bytesRemaining.load()));
+            // A box that replaced the progress box (lost connection, abort) keeps its text.
+            if (uploadState != uploadFinished && uploadProgressBox != nullptr)
+                uploadProgressBox->setMessage (transmittingText + juce::String (bytesRemaining.load()));
             break;
 
         case done:
             stopTimer (watchdogTimer);
-            closeMessageBox();
-            reconnectAfterUpload();
-            startTimer (receiveTimer, receiveTimeoutMs);
+            if (uploadProgressBox != nullptr && uploadProgressBox == messageBox)
+                closeMessageBox();
+            reconnectAwaitingReply();
             break;
 
         case aborted:
             stopTimer (watchdogTimer);
             showOkBox (abortedText + orvane::deviceErrorTextFor (deviceErrorCode.load()));
-            reconnectAfterUpload();
-            startTimer (receiveTimer, receiveTimeoutMs);
+            reconnectAwaitingReply();
             break;
 
         default:
@@ -230,4 +232,16 @@ void MainContentComponent::reconnectAfterUpload()
 {
     connected = false;
     sendToOrgan (orvane::protocol::identityRequestMessage());
+}
+
+// After the end or an abort of a transfer: reconnect, and give the organ the receive time-out
+// to answer. A status handled after the link was switched off (the watchdog lost the organ
+// while it was on its way) has nothing to reconnect: a time-out would only put a second
+// error over the lost-connection box.
+void MainContentComponent::reconnectAwaitingReply()
+{
+    if (! connectButton.getToggleState())
+        return;
+    reconnectAfterUpload();
+    startTimer (receiveTimer, receiveTimeoutMs);
 }

@@ -106,6 +106,39 @@ TEST (Connection, SearchWalksThePairsFromTheTopWhenTheNameIsMissing)
     EXPECT_EQ (rig.organ->getConnectionCount ("Port A", false), 1);
 }
 
+TEST (Connection, SearchStepDueAfterTheIdentityWasAcceptedStaysOnTheOrgan)
+{
+    // The framework can call a timer that was due just before the MIDI thread stopped it.
+    struct Case { const char* state; bool downloadStalls; };
+    const Case cases[] = { { "downloading", true }, { "connected", false } };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.state);
+        Rig rig;
+        auto options = organOptions();
+        options.decoys.push_back ({ "Port A", false });   // the top pair, where a search step goes first
+        if (c.downloadStalls)
+            options.faults.setDelay (Answer::dumpStep1, emulator::never);
+        rig.startOrgan (options);
+        rig.startEditor();
+        rig.clickConnect();
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return c.downloadStalls ? rig.editor->getPendingOperation() == downloadStep1
+                                                                         : rig.editor->isConnected(); }, 3000));
+        const int in = Access::inIdx (*rig.editor), out = Access::outIdx (*rig.editor);
+
+        Access::fireTimer (*rig.editor, searchTimer);
+        runMessageLoopFor (200);
+
+        EXPECT_EQ (Access::inIdx (*rig.editor), in);
+        EXPECT_EQ (Access::outIdx (*rig.editor), out);
+        EXPECT_FALSE (Access::isTimerRunning (*rig.editor, searchTimer));
+        EXPECT_EQ (rig.organ->getConnectionCount ("Port A", false), 0) << "a step opened the next pair";
+        EXPECT_EQ (rig.organ->getConnectionCount (organPort, true), 1);
+        EXPECT_EQ (rig.editor->getPendingOperation(), c.downloadStalls ? downloadStep1 : noOperation);
+        EXPECT_EQ (rig.editor->isConnected(), ! c.downloadStalls);
+    }
+}
+
 TEST (Connection, SearchFindsTheOrganOnAnotherName)
 {
     Rig rig;

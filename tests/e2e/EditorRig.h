@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -64,6 +65,10 @@ public:
     void answer (const juce::String& text, std::function<int()> result) { state->answers[text] = std::move (result); }
 
     bool sawBox (const juce::String& text) const { return timeOf (text) >= 0; }
+    int timesSeen (const juce::String& text) const
+    {
+        return (int) std::count_if (state->seen.begin(), state->seen.end(), [&] (const Seen& s) { return s.text == text; });
+    }
     double timeOf (const juce::String& text) const
     {
         for (const auto& s : state->seen)

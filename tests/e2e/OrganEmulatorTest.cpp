@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <mutex>
 
 using namespace orvane;
@@ -419,4 +421,41 @@ TEST_F (OrganEmulatorTest, RawPacketsReachTheEditorAsTheyAre)
 
     link.send ({ 0xf0, 0x7d, 0x1e, 0x05 });   // the editor's own fault is noted
     ASSERT_TRUE (organ.waitUntil ([&] { return organ.getAnomalies().size() == 1; }, 3000));
+}
+
+TEST_F (OrganEmulatorTest, PlaysParametersOfAnyValueInTheOrgansOwnForms)
+{
+    const float nanValue = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
+    auto o = options();
+    o.parameters = { { 0, -1.0f }, { 34, infinity }, { 99, 5.0f } };   // 99 is no parameter: ignored
+    OrganEmulator organ (o);
+    EditorLink link (temp.get());
+    ASSERT_TRUE (link.isOpen());
+    ASSERT_TRUE (organ.waitUntil ([&] { return organ.getConnectionCount (organPort, true) == 1; }, 3000));
+
+    // The download reports the starting values (float form: index, then the bits 7 at a time).
+    link.send (identityRequest);
+    link.take (1);
+    link.send (dumpRequest (0x7d));
+    const auto dump = link.take (86);
+    ASSERT_EQ (dump.size(), 86u);
+    EXPECT_EQ (dump[0], (Bytes { 0xf0, 0x7d, 0x1e, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x7c, 0x0b, 0xf7 }));    // -1.0
+    EXPECT_EQ (dump[34], (Bytes { 0xf0, 0x7d, 0x1e, 0x01, 0x22, 0x00, 0x00, 0x00, 0x00, 0x7c, 0x07, 0xf7 }));   // +inf
+
+    // Live changes as the organ's panel reports them; the byte form carries items 0..127 only.
+    struct Case { int index; float value; Bytes sent; };
+    const Case cases[] = {
+        { 5, nanValue, { 0xf0, 0x7d, 0x1e, 0x01, 0x05, 0x00, 0x00, 0x00, 0x00, 0x7e, 0x07, 0xf7 } },
+        { 31, -infinity, { 0xf0, 0x7d, 0x1e, 0x01, 0x1f, 0x00, 0x00, 0x00, 0x00, 0x7c, 0x0f, 0xf7 } },
+        { 90, nanValue, { 0xf0, 0x7d, 0x1e, 0x02, 0x05, 0x00, 0xf7 } },
+        { 91, 300.0f, { 0xf0, 0x7d, 0x1e, 0x02, 0x06, 0x7f, 0xf7 } },
+        { 92, -2.0f, { 0xf0, 0x7d, 0x1e, 0x02, 0x07, 0x00, 0xf7 } },
+    };
+    for (const auto& c : cases)
+    {
+        organ.sendParameter (c.index, c.value);
+        EXPECT_EQ (link.take (1), std::vector<Bytes> { c.sent }) << "parameter " << c.index;
+        EXPECT_TRUE (organ.getParameter (c.index) == c.value || (std::isnan (c.value) && std::isnan (organ.getParameter (c.index))));
+    }
 }

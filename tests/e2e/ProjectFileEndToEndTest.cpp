@@ -3,6 +3,7 @@
 #include "EditorRig.h"
 #include "support/MidiBytes.h"
 
+#include "organ/BoundedFileRead.h"
 #include "organ/OrganProtocol.h"
 #include "organ/ProjectFile.h"
 
@@ -177,5 +178,52 @@ TEST (ProjectFileEndToEnd, RefusedFilesLeaveTheParametersAlone)
         EXPECT_EQ (imageBytes (Access::projectImage (*rig.editor)), before) << c.name;
         EXPECT_EQ (Access::lastDirectory (*rig.editor), c.movesLastDirectory ? folder : startFolder) << c.name;
         EXPECT_FALSE (Access::isTimerRunning (*rig.editor, bulkSendTimer)) << c.name;
+    }
+}
+
+TEST (ProjectFileEndToEnd, SaveThatCannotWriteSaysSoAndKeepsTheOldFile)
+{
+    const juce::String notSavedText ("  The project file could not be saved.  ");
+
+    // /proc takes no new file (also for root), so its files stand for a full or read-only disk.
+    struct Case { const char* what; std::function<juce::File (const juce::File& folder)> target; bool saved; };
+    const Case cases[] = {
+        { "an old file in a folder that refuses the write", [] (const juce::File&) { return juce::File ("/proc/version"); }, false },
+        { "a folder that is a file", [] (const juce::File& folder)
+          {
+              const auto plain = folder.getChildFile ("plain");
+              plain.replaceWithText ("not a folder");
+              return plain.getChildFile ("Set.hop");
+          }, false },
+        { "an old file in a plain folder", [] (const juce::File& folder)
+          {
+              const auto old = folder.getChildFile ("Set.hop");
+              old.replaceWithText ("old project");
+              return old;
+          }, true },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        Rig rig;
+        rig.startEditor();
+        const auto target = c.target (rig.folder.get());
+        const auto contentOf = [&target] { return readRegularFile (target, 65536); };
+        const auto before = contentOf();
+
+        Access::saveProjectFile (*rig.editor, target);   // returns once its box is answered
+
+        EXPECT_EQ (rig.boxes->sawBox (notSavedText), ! c.saved);
+        const auto after = contentOf();
+        ASSERT_TRUE (after.has_value() || ! before.has_value());
+        if (c.saved)
+        {
+            EXPECT_EQ (std::vector<uint8_t> ((const uint8_t*) after->begin(), (const uint8_t*) after->end()),
+                       imageBytes (Access::projectImage (*rig.editor)));
+        }
+        else
+        {
+            EXPECT_TRUE (after == before) << "the old file changed";
+        }
     }
 }

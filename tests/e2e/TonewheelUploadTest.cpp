@@ -212,3 +212,60 @@ TEST (TonewheelUpload, ProgressShowsTheBytesStillToSend)
     ASSERT_NE (box, nullptr);
     EXPECT_TRUE (box->getDescription().endsWith (transmittingText + "896"));
 }
+
+TEST (TonewheelUpload, LateHandshakesLeaveTheLostConnectionBoxAlone)
+{
+    const juce::String lostText ("  Communication error!  \n  Device lost connection.  \n  Please, reconnect to the device.  ");
+    emulator::Faults faults;
+    faults.unplug = { 0, emulator::never };   // the organ vanishes after the first packet
+    UploadRig rig (faults);
+    rig.boxes->keepOpen().add (lostText);
+
+    // The lost-connection box holds the message thread in its modal loop, so what happens
+    // while it is open is played from inside that loop: the handshakes that were on their way
+    // when the watchdog gave up (each ACK posts progress, the third done), then a look at the
+    // box a while later, then the box is closed.
+    struct Seen { bool played = false, sameBox = false, sameText = false, timeOutArmed = true, finished = false; };
+    Seen seen;
+    juce::Component::SafePointer<CustomAlertWindow> lostBox;
+    juce::String lostDescription;
+    const juce::MidiMessage ack (emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7F, 0x00, 0xF7 }.data(), 6);
+
+    std::function<void()> look = [&]
+    {
+        auto* box = Access::messageBox (*rig.editor);
+        if (! seen.played)
+        {
+            if (box == nullptr || ! box->getDescription().endsWith (lostText))
+            {
+                juce::Timer::callAfterDelay (5, [&] { look(); });
+                return;
+            }
+            lostBox = box;
+            lostDescription = box->getDescription();
+            for (int packet = 0; packet < 3; ++packet)
+                Access::receive (*rig.editor, ack);
+            seen.played = true;
+            juce::Timer::callAfterDelay (300, [&] { look(); });
+            return;
+        }
+        seen.sameBox = box != nullptr && box == lostBox.getComponent();
+        seen.sameText = seen.sameBox && box->getDescription() == lostDescription;
+        seen.timeOutArmed = Access::isTimerRunning (*rig.editor, receiveTimer);
+        seen.finished = true;
+        if (box != nullptr)
+            box->exitModalState (1);
+    };
+    juce::Timer::callAfterDelay (5, [&] { look(); });
+
+    rig.upload (3, patternPayload (300));   // three packets
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return seen.finished; }, 10000));
+    EXPECT_TRUE (rig.boxes->sawBox (lostText));
+    EXPECT_TRUE (seen.sameBox) << "a late done closed the lost-connection box";
+    EXPECT_TRUE (seen.sameText) << "a late progress rewrote the lost-connection box";
+    EXPECT_EQ (Access::uploadState (*rig.editor).load(), uploadFinished) << "the three ACKs were taken";
+
+    // The link is off: nothing to reconnect, so no receive time-out puts its box up later.
+    EXPECT_FALSE (seen.timeOutArmed);
+    EXPECT_FALSE (Access::connectButton (*rig.editor).getToggleState());
+}

@@ -3,6 +3,10 @@
 #include "editor/MainContentComponent.h"
 #include "support/RecordingPort.h"
 
+#include <gtest/gtest.h>
+
+#include <cmath>
+
 /** The tests' way to the main component's private members. One definition for every test
     file, since the component befriends exactly this struct; add what a test needs here. */
 struct MainContentComponentTestAccess
@@ -39,6 +43,8 @@ struct MainContentComponentTestAccess
     static juce::Label& modelLabel (MainContentComponent& c) { return c.modelLabel; }
     static juce::Label& firmwareLabel (MainContentComponent& c) { return c.firmwareLabel; }
     static bool isTimerRunning (MainContentComponent& c, int timer) { return c.isTimerRunning (timer); }
+    /** Runs a link timer's callback, as the framework does for a timer that was due. */
+    static void fireTimer (MainContentComponent& c, int timer) { c.timerCallback (timer); }
     static auto& inIdx (MainContentComponent& c) { return c.inIdx; }
     static auto& outIdx (MainContentComponent& c) { return c.outIdx; }
 
@@ -57,6 +63,21 @@ struct MainContentComponentTestAccess
     /** The slider of a parameter; for 31 the Chorus Mix slider. */
     static juce::Slider& slider (MainContentComponent& c, int parameter) { return *c.findSlidersForParameter (parameter).getFirst(); }
     static juce::ComboBox& comboBox (MainContentComponent& c, int parameter) { return *c.findComboBoxForParameter (parameter); }
+
+    /** Whether every parameter slider (both chorus sliders included) holds a finite value
+        inside its range; the first that does not is named. */
+    static ::testing::AssertionResult everySliderShowsARangeValue (MainContentComponent& c)
+    {
+        for (int parameter = 0; parameter < orvane::numParameters; ++parameter)
+            for (auto* slider : c.findSlidersForParameter (parameter))
+            {
+                const double v = slider->getValue();
+                if (! (std::isfinite (v) && v >= slider->getMinimum() && v <= slider->getMaximum()))
+                    return ::testing::AssertionFailure() << "slider " << slider->getComponentID() << " holds " << v;
+            }
+        return ::testing::AssertionSuccess();
+    }
+
     // Project files: what OPEN and SAVE do once their dialog has chosen the file.
     static void openProjectFile (MainContentComponent& c, const juce::File& file) { c.openProjectFile (file); }
     static void saveProjectFile (MainContentComponent& c, const juce::File& file) { c.saveProjectFile (file); }

@@ -1,4 +1,5 @@
 #include "editor/ParameterMapping.h"
+#include "organ/FloatBits.h"
 #include "organ/OrganProtocol.h"
 #include "resources/OrganTables.h"
 #include "resources/OverdrivePresets.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 using namespace orvane;
 
@@ -114,6 +116,28 @@ TEST (ParameterMapping, ChorusLevelFollowsTheSnappedMix)
     EXPECT_NEAR (paramToSliderValue (31, stored.p, row (0)), 102.78f, 0.01f);
     EXPECT_NEAR (chorusLevelSliderValue (-12.0f, 103.0, row (0)), 0.14, 1.0e-9);   // shows as 0.1
     EXPECT_NEAR (chorusLevelSliderValue (-6.5f, 150.0, row (0)), 0.0, 1.0e-9);
+}
+
+TEST (ParameterMapping, ShownSliderValueIsFiniteAndInsideTheRange)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case { double value; double minimum, maximum; double shown; };
+    const Case cases[] = {
+        { std::nan (""), -12.0, 12.0, -12.0 }, { inf, -12.0, 12.0, 12.0 }, { -inf, -12.0, 12.0, -12.0 },
+        { 0.0, 50.0, 150.0, 50.0 },            { -5.0, 0.0, 127.0, 0.0 },  { 1.0e300, 0.0, 127.0, 127.0 },
+        { -1.0e300, 0.0, 127.0, 0.0 },         { 3.25, -12.0, 12.0, 3.25 }, { 12.0, -12.0, 12.0, 12.0 },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ (shownSliderValue (c.value, c.minimum, c.maximum), c.shown)
+            << c.value << " in " << c.minimum << ".." << c.maximum;
+
+    // A level of 0 or below has no decibel value; its slider shows the bottom of the range.
+    StoredValues stored (0);
+    for (float level : { 0.0f, -1.0f, -std::numeric_limits<float>::infinity(), std::nanf ("") })
+    {
+        stored.p[0] = level;
+        EXPECT_EQ (shownSliderValue (paramToSliderValue (0, stored.p, row (0)), -12.0, 12.0), -12.0) << level;
+    }
 }
 
 TEST (ParameterMapping, SliderTargetsAndTheirSendOrder)
@@ -494,6 +518,76 @@ TEST_F (EditorMapping, UploadMenuHoldsTheThreeAltSlotsAfterEveryRefresh)
         { 3, "Upload to ALT1 -  TONEWHEEL BC_1936" }, { 4, "Upload to ALT2 -  MY WHEELS" }, { 5, "Upload to ALT3 -  TONEWHEEL A100_1961" },
     };
     EXPECT_EQ (items, expected);
+}
+
+//==============================================================================
+// Values the panel cannot show: the organ or a file may hold them, a slider must never get one.
+namespace
+{
+const float nanValue = std::numeric_limits<float>::quiet_NaN();
+const float infinity = std::numeric_limits<float>::infinity();
+} // namespace
+
+TEST_F (EditorMapping, RefreshNeverHandsASliderAValueItCannotShow)
+{
+    struct Case { std::vector<std::pair<int, float>> values; int parameter; double shown; };
+    const Case cases[] = {
+        { { { 0, -1.0f } }, 0, -12.0 },                        // no decibels below silence
+        { { { 0, 0.0f } }, 0, -12.0 },
+        { { { 0, -infinity } }, 0, -12.0 },
+        { { { 2, 1.0e30f } }, 2, 12.0 },
+        { { { 5, nanValue } }, 5, 0.0 },
+        { { { 5, infinity } }, 5, 100.0 },
+        { { { 31, infinity }, { 34, infinity } }, 31, 50.0 },   // inf - inf
+        { { { 31, nanValue } }, 31, 50.0 },
+        { { { 39, -infinity } }, 39, 50.0 },
+        { { { 35, nanValue }, { 30, infinity } }, 35, 0.0 },
+    };
+    for (const auto& c : cases)
+    {
+        fillWithRow (0);
+        for (const auto& [index, value] : c.values)
+            setP (index, value);
+        Access::updateAllControls (editor);
+
+        SCOPED_TRACE ("parameter " + juce::String (c.parameter));
+        EXPECT_TRUE (Access::everySliderShowsARangeValue (editor));
+        EXPECT_EQ (Access::slider (editor, c.parameter).getValue(), c.shown);
+        for (const auto& [index, value] : c.values)
+            EXPECT_EQ (floatBits (p (index)), floatBits (value)) << "parameter " << index << " was changed";
+    }
+    EXPECT_TRUE (record->get().empty());
+}
+
+TEST_F (EditorMapping, ChorusLevelOfAnInfiniteMixStaysInsideItsRange)
+{
+    const auto& level = Access::chorusLevelSlider (editor);
+    for (float p31 : { infinity, -infinity, nanValue })
+    {
+        fillWithRow (0);
+        setP (31, p31);
+        Access::updateAllControls (editor);
+        EXPECT_TRUE (std::isfinite (level.getValue())) << p31;
+        EXPECT_TRUE (Access::everySliderShowsARangeValue (editor)) << p31;
+    }
+}
+
+TEST_F (EditorMapping, LiveValueTheSliderCannotShowIsKeptButNotShown)
+{
+    const auto& toneControl = Access::slider (editor, 5);
+    struct Case { float value; double shown; };
+    const Case cases[] = { { nanValue, 0.0 }, { infinity, 100.0 }, { -infinity, 0.0 }, { -3.0f, 0.0 }, { 40.0f, 40.0 } };
+    for (const auto& c : cases)
+    {
+        Access::receive (editor, protocol::setFloatParameter (5, c.value));
+        EXPECT_TRUE (test::runMessageLoopUntil ([&] { return toneControl.getValue() == c.shown; }, 2000)) << c.value;
+        EXPECT_EQ (floatBits (p (5)), floatBits (c.value));
+    }
+    EXPECT_TRUE (record->get().empty());
+
+    // The slider still takes the user's edits, and sends them.
+    moveSlider (5, 64.0);
+    EXPECT_EQ (takeSent(), (std::vector<Sent> { asFloat (5, 64.0f) }));
 }
 
 //==============================================================================

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -98,7 +99,8 @@ namespace
 
     Bytes byteParameterMessage (int index, float value)
     {
-        const auto d = juce::jlimit (0, 127, (int) value);   // the organ keeps selector items 0..127
+        // The organ keeps selector items 0..127; a value that is no number sends item 0.
+        const auto d = std::isnan (value) ? 0 : (int) juce::jlimit (0.0f, 127.0f, value);
         return { 0xf0, 0x7d, 0x1e, 0x02, (uint8_t) (index - firstByteParameter), (uint8_t) d, 0xf7 };
     }
 
@@ -205,6 +207,9 @@ struct OrganEmulator::Impl
 
         const auto* row = defaultRowFor (identity.revision);
         std::copy (row, row + numParameters, parameters.begin());
+        for (const auto& [index, value] : options.parameters)
+            if (juce::isPositiveAndBelow (index, numParameters))
+                parameters[(size_t) index] = value;
         for (int s = 0; s < numSlots; ++s)
             slotNames[(size_t) s] = factorySlotNames[s];
 
@@ -937,6 +942,12 @@ FileDumpTransfer OrganEmulator::getFileDump() const
 }
 
 void OrganEmulator::sendRaw (const Bytes& packet, const juce::String& port) { impl->sendNow (packet, port); }
+
+void OrganEmulator::sendParameter (int index, float value)
+{
+    setParameter (index, value);
+    impl->sendNow (parameterMessage (index, value), {});
+}
 
 void OrganEmulator::unplug()
 {

@@ -104,6 +104,9 @@ struct Options
     Identity identity;
     uint8_t deviceId = 0;      // the organ's device ID in its File Dump handshakes
     Faults faults;
+    /** Parameters (index 0..98, any float: NaN and the infinities included) that replace the
+        factory values before the first download; other indexes are ignored. */
+    std::vector<std::pair<int, float>> parameters;
 
     /** Called on an emulator thread for every message received (sent false) and sent (sent
         true); the command-line emulator prints them. */
@@ -158,6 +161,10 @@ public:
     /** Sends one packet as it stands (garbage, over-long or truncated messages included) on
         every .in connection of the port pair, by default the organ's own. */
     void sendRaw (const Bytes& packet, const juce::String& port = {});
+
+    /** Sets a parameter (0..98) and reports it as the organ does when its own panel changes
+        it: the set-parameter message in float form for 0..84, in byte form for 85..98. */
+    void sendParameter (int index, float value);
 
     /** Closes every connection and removes the socket files, as pulling the cable does. */
     void unplug();

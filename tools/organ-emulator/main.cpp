@@ -1,12 +1,14 @@
 // The organ emulator as a program: serves an Orvane organ on virtual MIDI ports so that the
 // editor can be run and tried without the instrument. Prints every message in both directions.
 // Lines typed on standard input: "send F0 7D 1E 05 F7" (any bytes, sent as one packet on the
-// organ's port), "unplug", "plug", "quit".
+// organ's port), "param 5 nan" (a parameter changed on the organ, reported to the editor),
+// "unplug", "plug", "quit".
 
 #include "organ-emulator/OrganEmulator.h"
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <mutex>
 #include <poll.h>
@@ -31,7 +33,11 @@ FOLDER defaults to $ORVANE_VIRTUAL_MIDI; PORT NAME to "Halvorin Orvane MIDI Port
   --unplug-after K[:MS]      vanish after the transfer's packet K, come back MS later
   --answer-on NAME           answer on the port pair NAME instead of the asking one
   --decoy NAME[:silent]      offer another port pair, answering or silent
+  --param INDEX=VALUE        start with parameter INDEX (0..98) at VALUE, a float that may
+                             also be nan, inf or -inf; repeatable
 Numbers may be decimal or 0x-prefixed hexadecimal.
+
+Typed on standard input: send HEX..., param INDEX VALUE, unplug, plug, quit.
 )";
 
 volatile std::sig_atomic_t quitRequested = 0;
@@ -40,6 +46,20 @@ int number (const juce::String& text)
 {
     const auto t = text.trim();
     return t.startsWithIgnoreCase ("0x") ? t.substring (2).getHexValue32() : t.getIntValue();
+}
+
+/** A parameter index and value ("5", "nan"): the value as the C library reads a float, so
+    nan, inf, -inf and negative numbers are taken; false for anything else. */
+bool parseParameter (const juce::String& indexText, const juce::String& valueText, std::pair<int, float>& parameter)
+{
+    const auto index = indexText.trim();
+    const auto value = valueText.trim().toStdString();
+    char* end = nullptr;
+    const float v = std::strtof (value.c_str(), &end);
+    if (! index.containsOnly ("0123456789") || index.isEmpty() || value.empty() || *end != 0)
+        return false;
+    parameter = { index.getIntValue(), v };
+    return juce::isPositiveAndBelow (parameter.first, numParameters);
 }
 
 bool parseDelay (const juce::String& option, Faults& faults)
@@ -115,6 +135,14 @@ bool parseArguments (const juce::StringArray& args, Options& options)
             faults.unplug = { number (fields[0]), fields.size() > 1 ? number (fields[1]) : never };
         else if (arg == "--answer-on")
             faults.answerOnPort = value;
+        else if (arg == "--param")
+        {
+            std::pair<int, float> parameter;
+            if (! parseParameter (value.upToFirstOccurrenceOf ("=", false, false),
+                                  value.fromFirstOccurrenceOf ("=", false, false), parameter))
+                return false;
+            options.parameters.push_back (parameter);
+        }
         else if (arg == "--decoy")
             options.decoys.push_back ({ value.upToLastOccurrenceOf (":silent", false, false), ! value.endsWith (":silent") });
         else
@@ -161,8 +189,17 @@ void handleCommand (const juce::String& line, OrganEmulator& organ)
                 bytes.push_back ((uint8_t) token.getHexValue32());
         organ.sendRaw (bytes);
     }
+    else if (command.startsWith ("param "))
+    {
+        const auto fields = juce::StringArray::fromTokens (command.substring (6), " ", "");
+        std::pair<int, float> parameter;
+        if (fields.size() == 2 && parseParameter (fields[0], fields[1], parameter))
+            organ.sendParameter (parameter.first, parameter.second);
+        else
+            std::cout << "usage: param INDEX VALUE (INDEX 0..98, VALUE a float, nan, inf or -inf)" << std::endl;
+    }
     else if (command.isNotEmpty())
-        std::cout << "commands: send HEX..., unplug, plug, quit" << std::endl;
+        std::cout << "commands: send HEX..., param INDEX VALUE, unplug, plug, quit" << std::endl;
 }
 } // namespace
 

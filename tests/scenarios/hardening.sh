@@ -291,6 +291,8 @@ save_refused_case()
         scn_shot "$SCN_WORK/save-box.png" "" "$SCN_BOX"
         scn_box_click 1
         scn_wait_no_box 5 || scn_fail "OK did not close the box"
+        scn_park_pointer
+        sleep 0.5
     done
     cmp -s "$files/old.hop" "$files/locked/project.hop" || scn_fail "the refused SAVE changed the old file"
     [ "$(ls -A "$files/locked")" = project.hop ] || scn_fail "the refused SAVE left $(ls -A "$files/locked" | xargs)"

@@ -40,6 +40,7 @@ OrvaneEditorApplication::MainWindow::MainWindow (const juce::String& name)
     centreWithSize (getWidth(), getHeight());
     setName (name + " v" + OrvaneEditorApplication::version);
     setVisible (true);
+    queuedEvents = std::make_unique<QueuedEventDispatcher> (*this);
 }
 
 void OrvaneEditorApplication::MainWindow::closeButtonPressed()

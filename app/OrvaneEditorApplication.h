@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/QueuedEventDispatcher.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class OrvaneEditorApplication : public juce::JUCEApplication
@@ -27,6 +29,9 @@ public:
         explicit MainWindow (const juce::String& name);
         ~MainWindow() override = default;
         void closeButtonPressed() override;
+
+    private:
+        std::unique_ptr<QueuedEventDispatcher> queuedEvents;   // once the window is on the desktop
     };
 
 private:

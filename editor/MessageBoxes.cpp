@@ -74,6 +74,12 @@ int MainContentComponent::showMessageBox (const juce::String& title, const juce:
         return 0;
     }
 
+    // A box requested from a timer callback runs its loop inside the framework's timer round,
+    // and the timer thread waits 300 ms for a round to end before it starts another: the box's
+    // first paint, which its window's frame timer does, would wait as long. Calling the due
+    // timers from within the loop ends that round at once.
+    juce::MessageManager::callAsync ([] { juce::Timer::callPendingTimersSynchronously(); });
+
     // Timers and posted messages run inside the loop and may close or replace this box; a
     // replacing request has then deleted it already, and the newer box stays open.
     const int result = box->runModalLoop();

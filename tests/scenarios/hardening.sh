@@ -76,13 +76,6 @@ expect_edit_reaches()
     scn_step "the drag on row $y sent parameter $index as $value"
 }
 
-expect_quit()
-{
-    scn_close_request
-    scn_wait_exit 10 || scn_fail "the editor did not quit on the close request"
-    [ "$SCN_EXIT_STATUS" = 0 ] || scn_fail "the editor exited with status $SCN_EXIT_STATUS"
-}
-
 # Requests that would change the organ; the watchdog's pings go on meanwhile.
 changes='<- .*(store|reset|set parameter|bulk send|File Dump)'
 
@@ -175,7 +168,7 @@ value_case()
     scn_expect_no_record '<- .*set parameter' "showing the organ's values sent"
     expect_edit_reaches "$row" "$index"
     expect_idle
-    expect_quit
+    scn_quit
 }
 
 #==============================================================================
@@ -228,7 +221,7 @@ project_offline_case()
     scn_shot "$SCN_WORK/page.png"
     scn_connect
     expect_edit_reaches 522 31
-    expect_quit
+    scn_quit
 }
 
 project_online_case()
@@ -253,7 +246,7 @@ project_online_case()
     expect_idle
     expect_project_pages
     expect_edit_reaches 522 31
-    expect_quit
+    scn_quit
 }
 
 #==============================================================================
@@ -282,6 +275,7 @@ save_refused_case()
     chmod 555 "$files/locked"
     : >"$files/plain/file"
     local target
+    scn_panel_shot "$SCN_WORK/panel.png"
     for target in "$files/locked/project.hop" "$files/plain/file/project.hop"; do
         scn_step "SAVE to $target"
         scn_mark
@@ -290,15 +284,13 @@ save_refused_case()
         scn_expect_box "could not be saved"
         scn_shot "$SCN_WORK/save-box.png" "" "$SCN_BOX"
         scn_box_click 1
-        scn_wait_no_box 5 || scn_fail "OK did not close the box"
-        scn_park_pointer
-        sleep 0.5
+        scn_expect_panel "$SCN_WORK/panel.png" "the box of the refused SAVE"
     done
     cmp -s "$files/old.hop" "$files/locked/project.hop" || scn_fail "the refused SAVE changed the old file"
     [ "$(ls -A "$files/locked")" = project.hop ] || scn_fail "the refused SAVE left $(ls -A "$files/locked" | xargs)"
     [ ! -e "$files/plain/file/project.hop" ] || scn_fail "a file appeared under a plain file"
     expect_idle
-    expect_quit
+    scn_quit
     chmod 755 "$files/locked"
 }
 
@@ -330,7 +322,7 @@ special_files_through()
             scn_press open
         else
             scn_tonewheel_menu
-            scn_click_in "$SCN_POPUP" $((WIDTH / 2)) $((HEIGHT / 6))
+            scn_click_in "$SCN_POPUP" $((POPUP_WIDTH / 2)) $((POPUP_HEIGHT / 6))
         fi
         box_after_answer || scn_fail "$what of a $name: no box"
         scn_step "$what of a $name: its box $BOX_MS ms after the dialog's answer"
@@ -349,10 +341,7 @@ special_files_through()
             [ "$(scn_count_records '<- .*set parameter')" = 99 ] || scn_fail "$what of a $name: the bulk send held $(scn_count_records '<- .*set parameter') parameters"
         fi
         # The organ's values and the file's are the same here: the panel looks as before.
-        scn_park_pointer
-        sleep 0.3
-        scn_shot "$SCN_WORK/after.png"
-        scn_expect_same "$SCN_WORK/panel.png" "$SCN_WORK/after.png" "$what of a $name: the panel changed"
+        scn_expect_panel "$SCN_WORK/panel.png" "$what of a $name"
     done
 }
 
@@ -365,14 +354,12 @@ special_files_case()
     scn_start_emulator
     scn_start_editor
     scn_connect
-    scn_park_pointer
-    sleep 0.3
-    scn_shot "$SCN_WORK/panel.png"
+    scn_panel_shot "$SCN_WORK/panel.png"
     special_files_through open hop 417 "$base"
     special_files_through tonewheel otw 1048577 "$tonewheel"
     expect_idle
     expect_edit_reaches 230 4
-    expect_quit
+    scn_quit
 }
 
 #==============================================================================
@@ -391,7 +378,7 @@ late_ack_case()
     scn_mark
     echo "$tonewheel" >"$SCN_DIALOG/answer"
     scn_tonewheel_menu
-    scn_click_in "$SCN_POPUP" $((WIDTH / 2)) $((HEIGHT / 6))
+    scn_click_in "$SCN_POPUP" $((POPUP_WIDTH / 2)) $((POPUP_HEIGHT / 6))
     scn_expect_box "Warning" "will be lost"
     scn_box_click 1
     scn_step "upload confirmed"
@@ -420,7 +407,7 @@ late_ack_case()
     scn_box_click 1
     scn_wait_no_box 15 || scn_fail "OK did not close the box"
     expect_idle
-    expect_quit
+    scn_quit
 }
 
 #==============================================================================

@@ -91,6 +91,7 @@ for page in "${pages[@]}"; do
 done
 
 #------------------------------------------------------------------------------
+# Slider rows.
 slider_shows() { [[ "$(scn_slider_text "$1")" == *"$2"* ]]; }
 
 expect_slider_text()
@@ -155,14 +156,12 @@ expect_slider_text 522 "0.0 dB" "Chorus Level after the double-click"
 #------------------------------------------------------------------------------
 scn_step "Overdrive Model picked from its list"
 show_page overdrive-classic 2 827
-scn_note_windows
+before=$(scn_windows)
 scn_click 571 242
-scn_wait_popup 5 || scn_fail "the Overdrive Model list did not open"
-sleep 0.3
-eval "$(xdotool getwindowgeometry --shell "$SCN_POPUP")"
+scn_wait_popup "$before" || scn_fail "the Overdrive Model list did not open"
 # Eight items of equal height; ANALOG is the seventh.
 scn_mark
-scn_click_in "$SCN_POPUP" $((WIDTH / 2)) $((HEIGHT * 13 / 16))
+scn_click_in "$SCN_POPUP" $((POPUP_WIDTH / 2)) $((POPUP_HEIGHT * 13 / 16))
 expect_sent 9 -5 "ANALOG picked"
 expect_sent 10 360 "ANALOG picked"
 expect_sent 15 2.6 "ANALOG picked"
@@ -179,7 +178,5 @@ scn_wait_record '<- .*set parameter \(byte form\)  F0 7D 1E 02 0D ' 5 || scn_fai
 
 #------------------------------------------------------------------------------
 scn_step "quit with the window's close request"
-scn_close_request
-scn_wait_exit 10 || scn_fail "the editor did not quit on the close request"
-[ "$SCN_EXIT_STATUS" = 0 ] || scn_fail "the editor exited with status $SCN_EXIT_STATUS"
+scn_quit
 scn_step "passed"

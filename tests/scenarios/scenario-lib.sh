@@ -10,15 +10,18 @@
 #   scn_start_emulator [OPTION...]   organ emulator on the private ports; its stdin stays open
 #   scn_emulator_say LINE            type a line on its stdin ("unplug", "plug", "send F0 ...")
 #   scn_start_editor                 the editor with a fresh HOME; sets SCN_WINDOW, SCN_EDITOR_PID
+#   scn_windows                      lists the visible windows (to be given to scn_wait_popup)
+#   scn_wait_popup LIST              waits for a window not in LIST (a pop-up list or menu); sets
+#                                    SCN_POPUP and its size POPUP_WIDTH, POPUP_HEIGHT
+#   scn_window_gone WINDOW           whether WINDOW is no longer on screen
 #   scn_close_request [WINDOW]       the window manager's close request (WM_DELETE_WINDOW)
 #   scn_wait_exit [SECONDS]          wait for the editor to end; sets SCN_EXIT_STATUS
+#   scn_quit [TEXT]                  the close request; the editor must end within 10 s with 0
 #   scn_cpu_percent SECONDS          the editor's processor time over the next SECONDS, in % of
 #                                    one core (user and system, from /proc/PID/stat)
 # Mouse and keys (x, y relative to the editor's window unless a window is given)
 #   scn_click X Y, scn_double_click X Y, scn_drag X1 Y1 X2 Y2, scn_click_in WINDOW X Y
 #   scn_key KEY..., scn_type TEXT, scn_park_pointer (over an empty part of the panel)
-#   scn_note_windows, scn_wait_popup [SECONDS]   notes the windows on screen / waits for a new
-#                                    one (a selector's list, a menu); sets SCN_POPUP
 # Screens
 #   scn_shot FILE [WxH+X+Y] [WINDOW] screenshot of the editor's window (or WINDOW), cropped
 #   scn_diff A B                     prints the number of differing pixels (compare -metric AE)
@@ -32,6 +35,12 @@
 #   scn_wait_no_box [SECONDS]        waits until no box is on screen
 #   scn_expect_box WORD...           waits for a box and fails unless its text has every WORD
 #   scn_box_click N                  clicks the box's N-th button from the left
+#   scn_panel_shot FILE              the whole panel, the pointer parked
+#   scn_expect_panel FILE TEXT       once no box is left, the panel must look as in FILE
+# File dialogs (a stand-in zenity first on the editor's PATH)
+#   echo PATH >"$SCN_DIALOG/answer"  the next dialog chooses PATH; without an answer it is cancelled
+#   scn_dialog_call                  prints the last call: "folder=START FOLDER", "arg=..." lines
+#   scn_expect_dialog LINE...        fails unless the last call has every LINE
 # Emulator records (its standard output, one line per message; "<-" is what the editor sent)
 #   scn_mark                         later checks look only at lines printed after this
 #   scn_wait_record REGEX [SECONDS] [COUNT]   waits for COUNT (1) lines matching REGEX
@@ -48,7 +57,7 @@
 #   scn_blue FILE WxH+X+Y...         prints 1 or 0 for each region: holds the selection blue
 #   scn_slider_text Y                the text that the slider bar of the row at Y reads
 #   scn_tonewheel_menu               TONEWHEEL pressed; waits for its menu of three "Upload to "
-#                                    items; sets SCN_POPUP and its WIDTH and HEIGHT
+#                                    items; sets SCN_POPUP, POPUP_WIDTH, POPUP_HEIGHT
 #   scn_make_tonewheel FILE NAME     a good .otw file: the head with NAME and 300 payload bytes
 #                                    (three packets of 104, 104 and 92 bytes)
 # SCN_SLOW scales every time-out: sanitizer builds run the editor several times slower.
@@ -59,6 +68,9 @@ SCN_TITLE_RE='^Orvane Editor v1\.00$'
 SCN_BOX_RE='^Orvane Editor$'
 SCN_SLOW=${SCN_SLOW:-1}
 scn_pids=()
+
+# X clients get a time limit: one whose window vanishes under it may otherwise wait for ever.
+scn_x() { timeout 20 "$@"; }
 
 scn_begin()
 {
@@ -97,7 +109,7 @@ scn_step() { echo "[$SCN_NAME $(scn_elapsed) s] $*"; }
 scn_fail()
 {
     echo "[$SCN_NAME $(scn_elapsed) s] FAILED: $*" >&2
-    import -window root "$SCN_WORK/failure.png" 2>/dev/null
+    scn_x import -window root "$SCN_WORK/failure.png" 2>/dev/null
     SCN_KEEP=1
     if [ -f "$SCN_WORK/emulator.log" ]; then
         echo "--- last emulator records" >&2
@@ -155,11 +167,27 @@ scn_start_editor()
 
 scn_find_main_window()
 {
-    SCN_WINDOW=$(xdotool search --onlyvisible --name "$SCN_TITLE_RE" 2>/dev/null | head -n1)
+    SCN_WINDOW=$(scn_x xdotool search --onlyvisible --name "$SCN_TITLE_RE" 2>/dev/null | head -n1)
     [ -n "$SCN_WINDOW" ]
 }
 
-scn_close_request() { /usr/bin/python3 "$scn_dir/scenario-x.py" close "${1:-$SCN_WINDOW}"; }
+scn_windows() { scn_x xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
+
+scn_new_window() { SCN_POPUP=$(comm -13 <(echo "$1") <(scn_windows) | head -n1); [ -n "$SCN_POPUP" ]; }
+
+scn_wait_popup()
+{
+    local WIDTH HEIGHT WINDOW X Y SCREEN
+    scn_wait_until 5 scn_new_window "$1" || return 1
+    sleep 0.3   # laid out and drawn
+    eval "$(scn_x xdotool getwindowgeometry --shell "$SCN_POPUP")"
+    POPUP_WIDTH=$WIDTH
+    POPUP_HEIGHT=$HEIGHT
+}
+
+scn_window_gone() { ! scn_windows | grep -q -x "$1"; }
+
+scn_close_request() { scn_x /usr/bin/python3 "$scn_dir/scenario-x.py" close "${1:-$SCN_WINDOW}"; }
 
 scn_editor_ended() { ! kill -0 "$SCN_EDITOR_PID" 2>/dev/null; }
 
@@ -168,6 +196,13 @@ scn_wait_exit()
     scn_wait_until "${1:-10}" scn_editor_ended || return 1
     wait "$SCN_EDITOR_PID"
     SCN_EXIT_STATUS=$?
+}
+
+scn_quit()
+{
+    scn_close_request
+    scn_wait_exit 10 || scn_fail "${1:-quit}: the editor did not quit on the close request"
+    [ "$SCN_EXIT_STATUS" = 0 ] || scn_fail "${1:-quit}: the editor exited with status $SCN_EXIT_STATUS"
 }
 
 # Clock ticks of user and system time; the fields after the name, which may hold blanks.
@@ -187,45 +222,33 @@ scn_cpu_percent()
 
 scn_click_in()
 {
-    xdotool mousemove --window "$1" "$2" "$3" click 1
+    scn_x xdotool mousemove --window "$1" "$2" "$3" click 1
 }
 
 scn_click() { scn_click_in "$SCN_WINDOW" "$1" "$2"; }
 
 scn_double_click()
 {
-    xdotool mousemove --window "$SCN_WINDOW" "$1" "$2" click --repeat 2 --delay 60 1
+    scn_x xdotool mousemove --window "$SCN_WINDOW" "$1" "$2" click --repeat 2 --delay 60 1
 }
 
 scn_drag()
 {
     local x1=$1 y1=$2 x2=$3 y2=$4 i
-    xdotool mousemove --window "$SCN_WINDOW" "$x1" "$y1" mousedown 1
+    scn_x xdotool mousemove --window "$SCN_WINDOW" "$x1" "$y1" mousedown 1
     for i in 1 2 3 4 5 6 7 8; do
-        xdotool mousemove --window "$SCN_WINDOW" $((x1 + (x2 - x1) * i / 8)) $((y1 + (y2 - y1) * i / 8))
+        scn_x xdotool mousemove --window "$SCN_WINDOW" $((x1 + (x2 - x1) * i / 8)) $((y1 + (y2 - y1) * i / 8))
         sleep 0.03
     done
-    xdotool mouseup 1
+    scn_x xdotool mouseup 1
 }
 
-scn_key() { xdotool key --delay 50 "$@"; }
+scn_key() { scn_x xdotool key --delay 50 "$@"; }
 
-scn_type() { xdotool type --delay 50 -- "$1"; }
+scn_type() { scn_x xdotool type --delay 50 -- "$1"; }
 
 # Below the section buttons the column is empty: no button shows its "over" image there.
-scn_park_pointer() { xdotool mousemove --window "$SCN_WINDOW" 100 650; }
-
-scn_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
-
-scn_note_windows() { SCN_WINDOWS_BEFORE=$(scn_windows); }
-
-scn_find_popup()
-{
-    SCN_POPUP=$(comm -13 <(echo "$SCN_WINDOWS_BEFORE") <(scn_windows) | head -n1)
-    [ -n "$SCN_POPUP" ]
-}
-
-scn_wait_popup() { scn_wait_until "${1:-5}" scn_find_popup; }
+scn_park_pointer() { scn_x xdotool mousemove --window "$SCN_WINDOW" 100 650; }
 
 #==============================================================================
 # The editor's panel
@@ -267,11 +290,10 @@ scn_slider_text() { scn_shot "$SCN_WORK/slider.png" "579x24+431+$1"; scn_ocr "$S
 
 scn_tonewheel_menu()
 {
-    scn_note_windows
+    local before
+    before=$(scn_windows)
     scn_press tonewheel
-    scn_wait_popup 5 || scn_fail "TONEWHEEL opened no menu"
-    sleep 0.3
-    eval "$(xdotool getwindowgeometry --shell "$SCN_POPUP")"
+    scn_wait_popup "$before" || scn_fail "TONEWHEEL opened no menu"
 }
 
 # The head: magic, 28 bytes the organ does not read, the 32-byte name.
@@ -295,9 +317,9 @@ scn_shot()
 {
     local file=$1 crop=${2:-} window=${3:-$SCN_WINDOW}
     if [ -n "$crop" ]; then
-        import -window "$window" -crop "$crop" +repage "$file" 2>/dev/null
+        scn_x import -window "$window" -crop "$crop" +repage "$file" 2>/dev/null
     else
-        import -window "$window" "$file" 2>/dev/null
+        scn_x import -window "$window" "$file" 2>/dev/null
     fi
 }
 
@@ -345,7 +367,7 @@ scn_ocr()
 
 scn_find_box()
 {
-    SCN_BOX=$(xdotool search --onlyvisible --name "$SCN_BOX_RE" 2>/dev/null | tail -n1)
+    SCN_BOX=$(scn_x xdotool search --onlyvisible --name "$SCN_BOX_RE" 2>/dev/null | tail -n1)
     [ -n "$SCN_BOX" ]
 }
 
@@ -386,6 +408,34 @@ scn_box_click()
     [ -n "$position" ] || scn_fail "the box has no button $1"
     # shellcheck disable=SC2086
     scn_click_in "$SCN_BOX" $position
+}
+
+scn_panel_shot()
+{
+    scn_park_pointer
+    sleep 0.3
+    scn_shot "$1"
+}
+
+scn_expect_panel()
+{
+    scn_wait_no_box 10 || scn_fail "$2: the box did not close"
+    scn_panel_shot "$SCN_WORK/panel-now.png"
+    scn_expect_same "$1" "$SCN_WORK/panel-now.png" "$2: the panel differs from before the box"
+}
+
+#==============================================================================
+# File dialogs
+
+scn_dialog_call() { awk '/^folder=/ { call = "" } { call = call $0 "\n" } END { printf "%s", call }' "$SCN_DIALOG/calls" 2>/dev/null; }
+
+scn_expect_dialog()
+{
+    local call line
+    call=$(scn_dialog_call)
+    for line in "$@"; do
+        grep -q -x -F -- "$line" <<<"$call" || scn_fail "the file dialog was called without \"$line\": $(tr '\n' ' ' <<<"$call")"
+    done
 }
 
 #==============================================================================

@@ -14,35 +14,12 @@ scn_start_emulator
 scn_start_editor
 scn_connect
 organ_pedals=$(scn_sent_value 4 '->')
-scn_park_pointer
-sleep 0.3
-scn_shot "$SCN_WORK/panel.png"
-
-expect_panel_as_before()
-{
-    scn_wait_no_box 10 || scn_fail "$1: the box did not close"
-    scn_park_pointer
-    sleep 0.3
-    scn_shot "$SCN_WORK/after.png"
-    scn_expect_same "$SCN_WORK/panel.png" "$SCN_WORK/after.png" "$1: the panel differs from before the box"
-}
+scn_panel_shot "$SCN_WORK/panel.png"
 
 same_number() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a != "" && a - b < 1e-4 && b - a < 1e-4) }'; }
 
 # Requests that change the organ; the watchdog's pings (identity requests) go on meanwhile.
 changes='<- .*(store|reset|set parameter|bulk send)'
-
-# The stand-in dialog's record of its last call: start folder and arguments, one a line.
-last_dialog() { awk '/^folder=/ { call = "" } { call = call $0 "\n" } END { printf "%s", call }' "$SCN_DIALOG/calls"; }
-
-expect_dialog()
-{
-    local call line
-    call=$(last_dialog)
-    for line in "$@"; do
-        grep -q -x -F -- "$line" <<<"$call" || scn_fail "the file dialog was called without \"$line\": $(tr '\n' ' ' <<<"$call")"
-    done
-}
 
 #------------------------------------------------------------------------------
 scn_step "STORE confirmed"
@@ -54,7 +31,7 @@ scn_wait_box 10 || scn_fail "no box after the store confirmation"
 scn_step "the confirmation box appeared $(( ($(date +%s%N) - start) / 1000000 )) ms after the click"
 scn_expect_box "stored successfully"
 scn_box_click 1
-expect_panel_as_before "the store box"
+scn_expect_panel "$SCN_WORK/panel.png" "the store box"
 
 scn_step "RESET answered No"
 scn_mark
@@ -64,7 +41,7 @@ scn_box_click 2
 scn_wait_no_box 5 || scn_fail "No did not close the question"
 sleep 1
 scn_expect_no_record "$changes" "RESET answered No still sent"
-expect_panel_as_before "the reset question"
+scn_expect_panel "$SCN_WORK/panel.png" "the reset question"
 
 scn_step "RESET answered Yes after an edit"
 scn_drag 600 242 900 242
@@ -78,7 +55,7 @@ scn_wait_record '-> .*operation complete' 10 || scn_fail "the organ did not conf
 scn_expect_box "reset successfully"
 scn_box_click 1
 # The organ's factory values are back on the panel, as they were before the edit.
-expect_panel_as_before "the reset box"
+scn_expect_panel "$SCN_WORK/panel.png" "the reset box"
 
 #------------------------------------------------------------------------------
 scn_step "SAVE to a file"
@@ -87,7 +64,7 @@ echo "$files/project.hop" >"$SCN_DIALOG/answer"
 scn_press save
 scn_wait_until 10 test -s "$files/project.hop" || scn_fail "SAVE wrote no file"
 sleep 0.3
-expect_dialog "folder=$app_folder" "arg=--file-selection" "arg=--title=Save Project File" "arg=--save" \
+scn_expect_dialog "folder=$app_folder" "arg=--file-selection" "arg=--title=Save Project File" "arg=--save" \
               "arg=--confirm-overwrite" "arg=--file-filter=*.hop"
 [ "$(stat -c %s "$files/project.hop")" = 416 ] || scn_fail "the project file holds $(stat -c %s "$files/project.hop") bytes"
 [ "$(od -An -tx1 -N4 "$files/project.hop" | xargs)" = "63 19 07 27" ] || scn_fail "the project file starts without its magic"
@@ -95,15 +72,15 @@ saved_pedals=$(od -An -tf4 -j $((20 + 4 * 4)) -N4 "$files/project.hop" | xargs)
 same_number "$saved_pedals" "$organ_pedals" || scn_fail "the file holds Pedals Level $saved_pedals, the organ's is $organ_pedals"
 scn_no_box || scn_fail "SAVE showed a box"
 scn_expect_no_record "$changes" "SAVE sent"
-expect_panel_as_before "the save dialog"
+scn_expect_panel "$SCN_WORK/panel.png" "the save dialog"
 
 scn_step "OPEN of the saved file while connected"
 scn_mark
 echo "$files/project.hop" >"$SCN_DIALOG/answer"
 scn_press open
 scn_expect_box "Transmitting all parameters"
-expect_dialog "folder=$app_folder" "arg=--title=Open Project File" "arg=--file-filter=*.hop"
-last_dialog | grep -q -x -- 'arg=--save' && scn_fail "OPEN asked for a file to save"
+scn_expect_dialog "folder=$app_folder" "arg=--title=Open Project File" "arg=--file-filter=*.hop"
+scn_dialog_call | grep -q -x -- 'arg=--save' && scn_fail "OPEN asked for a file to save"
 scn_wait_record '<- .*bulk send begin' 10 || scn_fail "no bulk send began"
 scn_wait_record '<- .*bulk send end' 15 || scn_fail "the bulk send did not end"
 [ "$(scn_count_records '<- .*set parameter')" = 99 ] || scn_fail "the bulk send held $(scn_count_records '<- .*set parameter') parameters"
@@ -111,7 +88,7 @@ bulk=$(scn_records | grep -E '<- .*(bulk send|set parameter)')
 { head -n1 <<<"$bulk" | grep -q 'bulk send begin' && tail -n1 <<<"$bulk" | grep -q 'bulk send end'; } \
     || scn_fail "the parameters were not sent between the bulk send's begin and end"
 same_number "$(scn_sent_value 4)" "$saved_pedals" || scn_fail "the bulk send sent Pedals Level $(scn_sent_value 4), the file holds $saved_pedals"
-expect_panel_as_before "the transmit box"
+scn_expect_panel "$SCN_WORK/panel.png" "the transmit box"
 
 scn_step "OPEN of a wrong extension"
 cp "$files/project.hop" "$files/project.txt"
@@ -120,11 +97,11 @@ echo "$files/project.txt" >"$SCN_DIALOG/answer"
 scn_press open
 scn_expect_box "not valid"
 # The last OPEN that passed moved the dialogs' start folder to its file's folder.
-expect_dialog "folder=$files"
+scn_expect_dialog "folder=$files"
 scn_box_click 1
 sleep 0.5
 scn_expect_no_record "$changes" "a file with the wrong extension was sent"
-expect_panel_as_before "the not-valid box"
+scn_expect_panel "$SCN_WORK/panel.png" "the not-valid box"
 
 scn_step "OPEN of a corrupted file"
 { printf 'XXXX'; tail -c +5 "$files/project.hop"; } >"$files/broken.hop"
@@ -135,10 +112,8 @@ scn_expect_box "corrupted"
 scn_box_click 1
 sleep 0.5
 scn_expect_no_record "$changes" "a corrupted file was sent"
-expect_panel_as_before "the corrupted box"
+scn_expect_panel "$SCN_WORK/panel.png" "the corrupted box"
 
 scn_step "quit"
-scn_close_request
-scn_wait_exit 10 || scn_fail "the editor did not quit on the close request"
-[ "$SCN_EXIT_STATUS" = 0 ] || scn_fail "the editor exited with status $SCN_EXIT_STATUS"
+scn_quit
 scn_step "passed"

@@ -18,29 +18,17 @@ name_hex=$(printf '%s' "$wheel_name" | od -An -tx1 | tr a-f A-F | xargs)
 # The organ acknowledges each packet 400 ms late, so that the progress box stays for a while.
 scn_start_emulator --delay packet=400
 
-# Opens the TONEWHEEL menu; sets MENU and its geometry (WIDTH, HEIGHT).
-open_menu()
-{
-    scn_tonewheel_menu
-    MENU=$SCN_POPUP
-}
-
-menu_gone() { ! scn_windows | grep -q -x "$MENU"; }
-
 # Uploads the file into the second item's slot (ALT2, slot 4) and waits for the reconnection.
 upload()
 {
     local full=$1
     scn_mark
     echo "$wheel" >"$SCN_DIALOG/answer"
-    open_menu
-    scn_click_in "$MENU" $((WIDTH / 2)) $((HEIGHT / 2))
+    scn_tonewheel_menu
+    scn_click_in "$SCN_POPUP" $((POPUP_WIDTH / 2)) $((POPUP_HEIGHT / 2))
     if [ "$full" = yes ]; then
         scn_expect_box "Warning" "ALT2" "will be lost"
-        calls=$(awk '/^folder=/ { c = "" } { c = c $0 "\n" } END { printf "%s", c }' "$SCN_DIALOG/calls")
-        for line in "folder=$app_folder" "arg=--title=Load Tonewheel File" "arg=--file-filter=*.otw"; do
-            grep -q -x -F -- "$line" <<<"$calls" || scn_fail "the file dialog was called without \"$line\""
-        done
+        scn_expect_dialog "folder=$app_folder" "arg=--title=Load Tonewheel File" "arg=--file-filter=*.otw"
     else
         scn_wait_box 10 || scn_fail "no warning before the upload"
     fi
@@ -57,20 +45,18 @@ upload()
 #------------------------------------------------------------------------------
 scn_start_editor
 scn_connect
-scn_park_pointer
-sleep 0.3
-scn_shot "$SCN_WORK/panel.png"
+scn_panel_shot "$SCN_WORK/panel.png"
 
 scn_step "the TONEWHEEL menu"
-open_menu
-scn_shot "$SCN_WORK/menu.png" "" "$MENU"
+scn_tonewheel_menu
+scn_shot "$SCN_WORK/menu.png" "" "$SCN_POPUP"
 menu=$(scn_ocr "$SCN_WORK/menu.png")
 [ "$(grep -o 'Upload to' <<<"$menu" | wc -l)" = 3 ] || scn_fail "the menu reads \"$menu\", not three \"Upload to\" items"
 for slot in ALT1 ALT2 ALT3; do
     grep -q "$slot" <<<"$menu" || scn_fail "the menu reads \"$menu\", without $slot"
 done
 scn_key Escape
-scn_wait_until 5 menu_gone || scn_fail "Escape did not close the menu"
+scn_wait_until 5 scn_window_gone "$SCN_POPUP" || scn_fail "Escape did not close the menu"
 
 scn_step "a file uploaded into ALT2"
 upload yes
@@ -81,33 +67,23 @@ scn_expect_no_record '<- .*CANCEL' "the editor cancelled the upload"
 scn_records | grep -q -F -- "-> $SCN_PORT  tonewheel slot name  F0 7D 1E 09 04 $name_hex 00 F7" \
     || scn_fail "after the upload the organ does not name slot 4 \"$wheel_name\""
 scn_wait_until 5 scn_indicator_on || scn_fail "the indicator is off after the reconnection"
-scn_wait_no_box 5 || scn_fail "a box stayed open after the upload"
-scn_park_pointer
-sleep 0.3
-scn_shot "$SCN_WORK/after.png"
-scn_expect_same "$SCN_WORK/panel.png" "$SCN_WORK/after.png" "the panel differs after the upload's boxes"
+scn_expect_panel "$SCN_WORK/panel.png" "the upload's boxes"
 
 scn_step "the menu offers the slot under its new name"
-open_menu
-scn_shot "$SCN_WORK/menu.png" "" "$MENU"
+scn_tonewheel_menu
+scn_shot "$SCN_WORK/menu.png" "" "$SCN_POPUP"
 grep -q "$wheel_name" <<<"$(scn_ocr "$SCN_WORK/menu.png")" || scn_fail "the menu does not offer \"$wheel_name\""
 scn_key Escape
 sleep 0.5
 
 #------------------------------------------------------------------------------
-quit_now()
-{
-    scn_close_request
-    scn_wait_exit 5 || scn_fail "$1: the editor did not quit on the close request"
-    [ "$SCN_EXIT_STATUS" = 0 ] || scn_fail "$1: the editor exited with status $SCN_EXIT_STATUS"
-}
-quit_now "the first session"
+scn_quit "the first session"
 
 for run in 1 2 3 4 5; do
     scn_step "close request right after an upload's reconnection, run $run"
     scn_start_editor
     scn_connect
     upload no
-    quit_now "run $run"
+    scn_quit "run $run"
 done
 scn_step "passed"

@@ -91,13 +91,12 @@ for page in "${pages[@]}"; do
 done
 
 #------------------------------------------------------------------------------
-# Slider rows: the bar spans x 431..1009 and is 24 high.
-slider_text() { scn_shot "$SCN_WORK/slider.png" "579x24+431+$1"; scn_ocr "$SCN_WORK/slider.png"; }
-slider_shows() { [[ "$(slider_text "$1")" == *"$2"* ]]; }
+# Slider rows.
+slider_shows() { [[ "$(scn_slider_text "$1")" == *"$2"* ]]; }
 
 expect_slider_text()
 {
-    scn_wait_until 3 slider_shows "$1" "$2" || scn_fail "$3: the bar reads \"$(slider_text "$1")\", not \"$2\""
+    scn_wait_until 3 slider_shows "$1" "$2" || scn_fail "$3: the bar reads \"$(scn_slider_text "$1")\", not \"$2\""
 }
 
 expect_sent()

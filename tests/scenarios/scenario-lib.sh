@@ -17,6 +17,8 @@
 #   scn_close_request [WINDOW]       the window manager's close request (WM_DELETE_WINDOW)
 #   scn_wait_exit [SECONDS]          wait for the editor to end; sets SCN_EXIT_STATUS
 #   scn_quit [TEXT]                  the close request; the editor must end within 10 s with 0
+#   scn_cpu_percent SECONDS          the editor's processor time over the next SECONDS, in % of
+#                                    one core (user and system, from /proc/PID/stat)
 # Mouse and keys (x, y relative to the editor's window unless a window is given)
 #   scn_click X Y, scn_double_click X Y, scn_drag X1 Y1 X2 Y2, scn_click_in WINDOW X Y
 #   scn_key KEY..., scn_type TEXT, scn_park_pointer (over an empty part of the panel)
@@ -54,6 +56,11 @@
 #   scn_connect                      CONNECT pressed; waits for the download and the indicator
 #   scn_indicator_on                 whether the connection indicator shows its orange "on" glyph
 #   scn_blue FILE WxH+X+Y...         prints 1 or 0 for each region: holds the selection blue
+#   scn_slider_text Y                the text that the slider bar of the row at Y reads
+#   scn_tonewheel_menu               TONEWHEEL pressed; waits for its menu of three "Upload to "
+#                                    items; sets SCN_POPUP, POPUP_WIDTH, POPUP_HEIGHT
+#   scn_make_tonewheel FILE NAME     a good .otw file: the head with NAME and 300 payload bytes
+#                                    (three packets of 104, 104 and 92 bytes)
 # SCN_SLOW scales every time-out: sanitizer builds run the editor several times slower.
 
 scn_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -199,6 +206,18 @@ scn_quit()
     [ "$SCN_EXIT_STATUS" = 0 ] || scn_fail "${1:-quit}: the editor exited with status $SCN_EXIT_STATUS"
 }
 
+# Clock ticks of user and system time; the fields after the name, which may hold blanks.
+scn_cpu_ticks() { sed -E 's/^.*\) //' "/proc/$SCN_EDITOR_PID/stat" | awk '{ print $12 + $13 }'; }
+
+scn_cpu_percent()
+{
+    local before after
+    before=$(scn_cpu_ticks) || return 1
+    sleep "$1"
+    after=$(scn_cpu_ticks) || return 1
+    echo "$before $after $1 $(getconf CLK_TCK)" | awk '{ printf "%.1f", 100 * ($2 - $1) / $4 / $3 }'
+}
+
 #==============================================================================
 # Mouse and keys
 
@@ -261,6 +280,31 @@ scn_connect()
 }
 
 scn_blue() { /usr/bin/python3 "$scn_dir/scenario-x.py" blue "$@" | xargs; }
+
+# The bar spans x 431..1009 and is 24 high.
+scn_slider_text() { scn_shot "$SCN_WORK/slider.png" "579x24+431+$1"; scn_ocr "$SCN_WORK/slider.png"; }
+
+scn_tonewheel_menu()
+{
+    local before
+    before=$(scn_windows)
+    scn_press tonewheel
+    scn_wait_popup "$before" || scn_fail "TONEWHEEL opened no menu"
+}
+
+# The head: magic, 28 bytes the organ does not read, the 32-byte name.
+scn_make_tonewheel()
+{
+    local i
+    mkdir -p "$(dirname "$1")"
+    {
+        printf '\x63\x19\x07\x27'
+        head -c 28 /dev/zero
+        printf '%s' "$2"
+        head -c $((32 - ${#2})) /dev/zero
+        for i in $(seq 0 299); do printf "\\x$(printf '%02x' $((i * 7 % 128)))"; done
+    } >"$1"
+}
 
 #==============================================================================
 # Screens

@@ -10,31 +10,13 @@ set -u
 scn_begin tonewheel "$1" "$2"
 app_folder=$(cd "$(dirname "$SCN_EDITOR")" && pwd)
 
-# 64 header bytes (magic, 28 unread bytes, a 32-byte name) and 300 payload bytes: three packets
-# of 104, 104 and 92 bytes.
 wheel=$SCN_WORK/files/scenario.otw
 wheel_name="SCENARIO WHEEL"
-mkdir -p "$(dirname "$wheel")"
-{
-    printf '\x63\x19\x07\x27'
-    head -c 28 /dev/zero
-    printf '%s' "$wheel_name"
-    head -c $((32 - ${#wheel_name})) /dev/zero
-    for i in $(seq 0 299); do printf "\\x$(printf '%02x' $((i * 7 % 128)))"; done
-} >"$wheel"
+scn_make_tonewheel "$wheel" "$wheel_name"
 name_hex=$(printf '%s' "$wheel_name" | od -An -tx1 | tr a-f A-F | xargs)
 
 # The organ acknowledges each packet 400 ms late, so that the progress box stays for a while.
 scn_start_emulator --delay packet=400
-
-# Opens the TONEWHEEL menu: SCN_POPUP.
-open_menu()
-{
-    local before
-    before=$(scn_windows)
-    scn_press tonewheel
-    scn_wait_popup "$before" || scn_fail "TONEWHEEL opened no menu"
-}
 
 # Uploads the file into the second item's slot (ALT2, slot 4) and waits for the reconnection.
 upload()
@@ -42,7 +24,7 @@ upload()
     local full=$1
     scn_mark
     echo "$wheel" >"$SCN_DIALOG/answer"
-    open_menu
+    scn_tonewheel_menu
     scn_click_in "$SCN_POPUP" $((POPUP_WIDTH / 2)) $((POPUP_HEIGHT / 2))
     if [ "$full" = yes ]; then
         scn_expect_box "Warning" "ALT2" "will be lost"
@@ -66,7 +48,7 @@ scn_connect
 scn_panel_shot "$SCN_WORK/panel.png"
 
 scn_step "the TONEWHEEL menu"
-open_menu
+scn_tonewheel_menu
 scn_shot "$SCN_WORK/menu.png" "" "$SCN_POPUP"
 menu=$(scn_ocr "$SCN_WORK/menu.png")
 [ "$(grep -o 'Upload to' <<<"$menu" | wc -l)" = 3 ] || scn_fail "the menu reads \"$menu\", not three \"Upload to\" items"
@@ -88,7 +70,7 @@ scn_wait_until 5 scn_indicator_on || scn_fail "the indicator is off after the re
 scn_expect_panel "$SCN_WORK/panel.png" "the upload's boxes"
 
 scn_step "the menu offers the slot under its new name"
-open_menu
+scn_tonewheel_menu
 scn_shot "$SCN_WORK/menu.png" "" "$SCN_POPUP"
 grep -q "$wheel_name" <<<"$(scn_ocr "$SCN_WORK/menu.png")" || scn_fail "the menu does not offer \"$wheel_name\""
 scn_key Escape

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Scenario: values the panel cannot show and files that are no plain files never freeze the
-# editor, never send anything and never change anything. Values below silence, NaN and
+# editor; a refused file sends nothing and changes nothing. Values below silence, NaN and
 # infinities from the organ (download and live) and from project files (opened offline and
 # online); OPEN and the tonewheel load of a FIFO, a folder, a link to /dev/zero, a file one byte
 # over its format's size and an unreadable file; late handshakes after the upload's box was

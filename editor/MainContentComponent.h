@@ -96,6 +96,9 @@ public:
     /** Ends the open box's modal state with 0 and deletes it; nothing when none is open. */
     void closeMessageBox();
 
+    /** Closes the open box only when it is `box`, so that a box that replaced it stays. */
+    void closeMessageBoxIfOpen (const juce::Component::SafePointer<CustomAlertWindow>& box);
+
     static void messageBoxCallback (int result, void* context);
 
     //==============================================================================
@@ -389,6 +392,9 @@ private:
     // The upload's own progress box (message thread): progress and done act on it alone,
     // never on a box that has replaced it.
     juce::Component::SafePointer<CustomAlertWindow> uploadProgressBox;
+    // The search box of the connection course: the completed download closes it alone, so an
+    // abort or lost-connection box open meanwhile keeps its text until the player closes it.
+    juce::Component::SafePointer<CustomAlertWindow> searchBox;
     // Held by the MIDI input thread for each handshake and by the message thread while it
     // fills the upload fields or cancels, so that neither sees the other's half-done work.
     juce::CriticalSection uploadLock;

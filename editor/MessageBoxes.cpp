@@ -96,6 +96,12 @@ void MainContentComponent::closeMessageBox()
     }
 }
 
+void MainContentComponent::closeMessageBoxIfOpen (const juce::Component::SafePointer<CustomAlertWindow>& box)
+{
+    if (box != nullptr && box == messageBox)
+        closeMessageBox();
+}
+
 // The callback of every asynchronous box; context is the editor while its box is the open one,
 // else null. The diagnostic line goes straight to the standard error stream, flushed, on every
 // platform and in every build.

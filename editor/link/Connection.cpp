@@ -78,6 +78,7 @@ void MainContentComponent::connectButtonClicked()
     }
 
     showMessageBox (messageBoxTitle, searchingText, "Cancel", 1, {}, 0, messageBoxCallback);
+    searchBox = messageBox;
     startTimer (searchTimer, searchStepMs);
     sendToOrgan (orvane::protocol::identityRequestMessage());
 }

@@ -77,7 +77,7 @@ void MainContentComponent::handleOperationComplete()
 void MainContentComponent::completeDownload()
 {
     stopTimer (receiveTimer);
-    closeMessageBox();
+    closeMessageBoxIfOpen (searchBox);
     updateAllControls();
     showSection (currentSection, false);
     showSection (currentSection, true);

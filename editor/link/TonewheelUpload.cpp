@@ -147,20 +147,21 @@ void MainContentComponent::handleFileDumpHandshake (const juce::MidiMessage& mes
                     break;
                 }
             }
-            else if (state != headerSent)
+            else if (state == headerSent)
+            {
+                // The organ refused the header: nothing has been sent that it could use.
+                uploadState = uploadFinished;
+            }
+            else
             {
                 break;
             }
-            // Refused for good (or the header refused: nothing sent that it could use). The
-            // upload ends here, so that a late ACK cannot take it up again.
-            uploadState = uploadFinished;
             sendToOrgan (filedump::cancel());
             deviceErrorCode = handshake.code;
             post (InternalMessage::uploadStatus, aborted);
             break;
 
         case Kind::cancel:
-            uploadState = uploadFinished;   // the organ gave up: no late ACK sends the rest
             deviceErrorCode = handshake.code;
             post (InternalMessage::uploadStatus, aborted);
             break;
@@ -199,8 +200,7 @@ void MainContentComponent::handleTonewheelTransferStatus (int status)
 
         case done:
             stopTimer (watchdogTimer);
-            if (uploadProgressBox != nullptr && uploadProgressBox == messageBox)
-                closeMessageBox();
+            closeMessageBoxIfOpen (uploadProgressBox);
             reconnectAwaitingReply();
             break;
 

@@ -393,8 +393,8 @@ late_ack_case()
     # An organ that vanished is heard again only once it is back.
     scn_wait_until 15 test -S "$SCN_PORTS/$SCN_PORT.out" || scn_fail "the emulator did not come back"
     # The handshakes the organ still had on its way, and the rest of the upload's: a late
-    # progress must not rewrite the box, a late done must not close it, and the upload that
-    # ended must not send on.
+    # progress must not rewrite the box, and neither a late done nor the download of the
+    # reconnection that follows it may close it.
     scn_mark
     scn_emulator_say "$ack"
     scn_emulator_say "$ack"
@@ -404,7 +404,11 @@ late_ack_case()
     scn_find_box && [ "$SCN_BOX" = "$box" ] || scn_fail "the box closed before its OK"
     scn_shot "$SCN_WORK/box-after.png" "" "$box"
     scn_expect_same "$SCN_WORK/box-before.png" "$SCN_WORK/box-after.png" "the late handshakes changed the box"
-    scn_expect_no_record '<- .*(File Dump|EOF)' "the ended upload sent after the late handshakes"
+    # Unplugged, the editor has no port left to send on; after the organ's own CANCEL a late ACK
+    # still takes the transfer on, as the organ asks.
+    if [ "$word" = "$lost_box_text" ]; then
+        scn_expect_no_record '<- .*(File Dump|EOF)' "the ended upload sent after the late handshakes"
+    fi
     scn_box_click 1
     scn_wait_no_box 15 || scn_fail "OK did not close the box"
     expect_idle

@@ -24,8 +24,9 @@ mkdir -p "$(dirname "$wheel")"
 } >"$wheel"
 name_hex=$(printf '%s' "$wheel_name" | od -An -tx1 | tr a-f A-F | xargs)
 
-# The organ acknowledges each packet 400 ms late, so that the progress box stays for a while.
-scn_start_emulator --delay packet=400
+# The organ acknowledges each packet 400 ms late (longer for slow builds), so that the progress
+# box stays long enough to be found and read.
+scn_start_emulator --delay packet=$(scn_time 400 | cut -d. -f1)
 
 # Opens the TONEWHEEL menu: SCN_POPUP.
 open_menu()

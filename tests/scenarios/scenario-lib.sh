@@ -373,17 +373,22 @@ scn_wait_box() { scn_wait_until "${1:-10}" scn_find_box; }
 
 scn_wait_no_box() { scn_wait_until "${1:-10}" scn_no_box; }
 
+# Whether a fresh screenshot of the box shows its black outline down the left edge. A box found
+# by its title may not be painted yet: its window then shows the panel under it, whose grey bars
+# would pass for buttons and whose captions for the box's text.
+scn_box_drawn()
+{
+    local height
+    scn_shot "$SCN_WORK/box.png" "" "$SCN_BOX" || return 1
+    height=$(identify -format '%h' "$SCN_WORK/box.png" 2>/dev/null) || return 1
+    scn_pixel_is "$SCN_WORK/box.png" 0 $((height / 2)) 000000
+}
+
 # The box's text, read once its window has been painted.
 scn_box_text()
 {
-    local i text
-    for i in 1 2 3 4 5 6 7 8 9 10; do
-        scn_shot "$SCN_WORK/box.png" "" "$SCN_BOX" || { sleep 0.1; continue; }
-        text=$(scn_ocr "$SCN_WORK/box.png")
-        [ -n "${text// /}" ] && break
-        sleep 0.1
-    done
-    echo "$text"
+    scn_wait_until 5 scn_box_drawn || scn_fail "the box was not drawn: $SCN_WORK/box.png"
+    scn_ocr "$SCN_WORK/box.png"
 }
 
 scn_expect_box()
@@ -396,11 +401,24 @@ scn_expect_box()
     done
 }
 
+# Whether the box is drawn and still: the same buttons on two screenshots in a row; sets
+# SCN_BUTTONS.
+scn_box_steady()
+{
+    local before
+    scn_box_drawn || return 1
+    before=$(/usr/bin/python3 "$scn_dir/scenario-x.py" buttons "$SCN_WORK/box.png")
+    sleep 0.1
+    scn_box_drawn || return 1
+    SCN_BUTTONS=$(/usr/bin/python3 "$scn_dir/scenario-x.py" buttons "$SCN_WORK/box.png")
+    [ -n "$SCN_BUTTONS" ] && [ "$SCN_BUTTONS" = "$before" ]
+}
+
 scn_box_click()
 {
     local position
-    scn_shot "$SCN_WORK/box.png" "" "$SCN_BOX"
-    position=$(/usr/bin/python3 "$scn_dir/scenario-x.py" buttons "$SCN_WORK/box.png" | sed -n "$1p")
+    scn_wait_until 5 scn_box_steady || scn_fail "the box was not drawn: $SCN_WORK/box.png"
+    position=$(sed -n "$1p" <<<"$SCN_BUTTONS")
     [ -n "$position" ] || scn_fail "the box has no button $1"
     # shellcheck disable=SC2086
     scn_click_in "$SCN_BOX" $position

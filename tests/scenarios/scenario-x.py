@@ -25,7 +25,9 @@ def close(window):
     message = event.ClientMessage(window=target, client_type=protocols,
                                   data=(32, [delete, X.CurrentTime, 0, 0, 0]))
     target.send_event(message, event_mask=X.NoEventMask)
-    d.flush()
+    # A round trip before leaving: the server drops the unread requests of a client whose
+    # socket it finds closed, so a request that is only flushed may never be sent on.
+    d.sync()
     d.close()
 
 

@@ -53,7 +53,8 @@ show_page()
     sleep 0.3
 }
 
-check_page()
+# Prints what is wrong with the page on screen, if anything; fails then.
+page_problem()
 {
     local name=$1 section=$2 subpage=$3 headings=$4 sliders=$5 selectors=$6 shot=$SCN_WORK/page-$1.png s
     scn_shot "$shot"
@@ -61,14 +62,22 @@ check_page()
     local found expected
     found=$(bands "$shot" | paste -s -d '|')
     expected="$(sorted $headings $sliders)|$(sorted $headings $sliders $selectors)"
-    [ "$found" = "$expected" ] || scn_fail "$name: the rows start at \"$found\" (x 1000|x 500), not at \"$expected\""
+    [ "$found" = "$expected" ] || { echo "$name: the rows start at \"$found\" (x 1000|x 500), not at \"$expected\""; return 1; }
     # Only its own section button and sub-page button show the selection blue.
     expected=$(for s in 0 1 2 3 4 5; do [ "$s" = "$section" ] && echo 1 || echo 0; done | xargs)
     [ "$(scn_blue "$shot" $(for s in 0 1 2 3 4 5; do echo "190x30+5+$((83 + 40 * s))"; done))" = "$expected" ] \
-        || scn_fail "$name: the section buttons that look selected are not just section $section"
+        || { echo "$name: the section buttons that look selected are not just section $section"; return 1; }
     if [ "$subpage" != - ]; then
-        [ "$(scn_blue "$shot" "85x29+$subpage+135")" = 1 ] || scn_fail "$name: its sub-page button does not look selected"
+        [ "$(scn_blue "$shot" "85x29+$subpage+135")" = 1 ] || { echo "$name: its sub-page button does not look selected"; return 1; }
     fi
+}
+
+# The page must show within a few seconds of its click: a slow build repaints late.
+page_shows() { page_problem "$@" >/dev/null; }
+
+check_page()
+{
+    scn_wait_until 5 page_shows "$@" || scn_fail "$(page_problem "$@")"
 }
 
 for page in "${pages[@]}"; do
@@ -86,7 +95,7 @@ done
 for page in "${pages[@]}"; do
     IFS='|' read -r name section subpage _ <<<"$page"
     show_page "$name" "$section" "$subpage"
-    scn_shot "$SCN_WORK/again-$name.png"
+    scn_wait_until 5 eval 'scn_shot "$SCN_WORK/again-$name.png" && [ "$(scn_diff "$SCN_WORK/page-$name.png" "$SCN_WORK/again-$name.png")" = 0 ]'
     scn_expect_same "$SCN_WORK/page-$name.png" "$SCN_WORK/again-$name.png" "$name looks different when shown again"
 done
 

@@ -54,6 +54,7 @@
 #   scn_press BUTTON                 clicks a top-bar button: open save connect store reset tonewheel
 #   scn_section N, scn_subpage X     clicks section button N (0..5) / the sub-page button at X
 #   scn_connect                      CONNECT pressed; waits for the download and the indicator
+#   scn_pinged_after_download        whether the editor pinged after the last download (connected again)
 #   scn_indicator_on                 whether the connection indicator shows its orange "on" glyph
 #   scn_blue FILE WxH+X+Y...         prints 1 or 0 for each region: holds the selection blue
 #   scn_slider_text Y                the text that the slider bar of the row at Y reads
@@ -269,6 +270,13 @@ scn_section() { scn_click 100 $((98 + 40 * $1)); }
 scn_subpage() { scn_click $(($1 + 42)) 149; }
 
 scn_indicator_on() { scn_x bash "$scn_dir/../../tools/indicator-lit.sh" "$SCN_WINDOW"; }
+
+# Whether the editor has sent its first ping since the last download's third request: it does
+# so once it has handled that download's end, and counts as connected from then on.
+scn_pinged_after_download()
+{
+    scn_records | awk '/<- .*dump request  F0 7D 1E 04 7C F7/ { d = 1; p = 0 } d && /<- .*identity request/ { p = 1 } END { exit !p }'
+}
 
 scn_connect()
 {

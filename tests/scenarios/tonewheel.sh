@@ -41,6 +41,9 @@ upload()
     scn_wait_record '<- .*EOF' 20 || scn_fail "the upload did not end with EOF"
     scn_wait_record '<- .*dump request  F0 7D 1E 04 7C F7' 20 || scn_fail "the editor did not download the organ's data again"
     scn_wait_record '-> .*operation complete' 10 3 || scn_fail "the download after the upload did not end"
+    # Until the editor has handled the download's end it is not connected, and TONEWHEEL only
+    # switches itself off again; its first ping tells that it has.
+    scn_wait_until 10 scn_pinged_after_download || scn_fail "the editor did not ping after the download"
 }
 
 #------------------------------------------------------------------------------

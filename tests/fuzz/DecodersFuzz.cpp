@@ -63,7 +63,7 @@ void decodeOrganMessage (const uint8_t* data, int size)
                 orvane::revisionNameFor (revision);
                 orvane::defaultRowFor (revision);
             }
-            orvane::identity::firmwareText (reply.releaseMajor, data[8], data[9]);
+            orvane::identity::firmwareText (reply);
             break;
         }
 

@@ -30,8 +30,7 @@ void OrvaneEditorApplication::systemRequestedQuit()
 
 OrvaneEditorApplication::MainWindow::MainWindow (const juce::String& name)
     : juce::DocumentWindow (name,
-                            juce::Desktop::getInstance().getDefaultLookAndFeel()
-                                .findColour (juce::ResizableWindow::backgroundColourId),
+                            juce::Desktop::getInstance().getDefaultLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId),
                             juce::DocumentWindow::minimiseButton | juce::DocumentWindow::closeButton,
                             true)
 {

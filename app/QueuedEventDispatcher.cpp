@@ -38,10 +38,13 @@ void dispatchWaitingEvents()
             juce::X11Symbols::getInstance()->xConnectionNumber (display));
 }
 #else
-bool eventsWaitUnread() { return false; }
+bool eventsWaitUnread()
+{
+    return false;
+}
 void dispatchWaitingEvents() {}
 #endif
-} // namespace
+}   // namespace
 
 QueuedEventDispatcher::QueuedEventDispatcher (juce::Component& windowToWatch)
     : window (&windowToWatch), peer (windowToWatch.getPeer())

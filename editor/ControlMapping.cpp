@@ -14,7 +14,7 @@ int parameterIndexOf (const juce::Component& control)
 {
     return std::atoi (control.getComponentID().toRawUTF8());
 }
-} // namespace
+}   // namespace
 
 float MainContentComponent::paramToSliderValue (int index)
 {

@@ -26,11 +26,11 @@ void MainContentComponent::handleMessage (const juce::Message& message)
 
     switch (internal->type)
     {
-        case InternalMessage::operationComplete:   handleOperationComplete(); break;
-        case InternalMessage::parameterChanged:    updateControlForParameter (internal->param); break;
-        case InternalMessage::slotNameChanged:     renameTonewheelSlotItem (internal->param); break;
+        case InternalMessage::operationComplete: handleOperationComplete(); break;
+        case InternalMessage::parameterChanged: updateControlForParameter (internal->param); break;
+        case InternalMessage::slotNameChanged: renameTonewheelSlotItem (internal->param); break;
         case InternalMessage::identityCheckFailed: showDeviceCheckError (internal->param); break;
-        case InternalMessage::uploadStatus:        handleTonewheelTransferStatus (internal->param); break;
+        case InternalMessage::uploadStatus: handleTonewheelTransferStatus (internal->param); break;
         default: break;
     }
 }
@@ -41,11 +41,11 @@ void MainContentComponent::timerCallback (int timerID)
 
     switch (timerID)
     {
-        case searchTimer:   searchStep(); break;
-        case receiveTimer:  receiveTimeout(); break;
+        case searchTimer: searchStep(); break;
+        case receiveTimer: receiveTimeout(); break;
         case watchdogTimer: watchdogTimeout(); break;
-        case storeTimer:    storeTimeout(); break;
-        case resetTimer:    resetTimeout(); break;
+        case storeTimer: storeTimeout(); break;
+        case resetTimer: resetTimeout(); break;
         case bulkSendTimer: bulkSend(); break;
         default: break;
     }

@@ -176,7 +176,7 @@ private:
     // Tonewheel upload
     void tonewheelButtonClicked();
     void loadTonewheelFile (int slot);
-    void uploadTonewheelFile (int slot, const juce::File& file);   // after the file dialog
+    void uploadTonewheelFile (int slot, const juce::File& file);                // after the file dialog
     void beginUpload (int slot, const orvane::tonewheel::Contents& contents);   // after the warning
     void sendChunkOrFinish();
     void reconnectAfterUpload();

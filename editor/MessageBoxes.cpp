@@ -32,7 +32,7 @@ void keepKeysForTheBox (CustomAlertWindow& box)
 
     box.setWantsKeyboardFocus (true);
 }
-} // namespace
+}   // namespace
 
 int MainContentComponent::showMessageBox (const juce::String& title, const juce::String& message,
                                           const juce::String& firstButtonText, int firstButtonResult,
@@ -64,12 +64,11 @@ int MainContentComponent::showMessageBox (const juce::String& title, const juce:
         const juce::Component::SafePointer<MainContentComponent> owner (this);
         box->enterModalState (true,
                               juce::ModalCallbackFunction::create ([callback, owner, ownBox] (int result)
-                              {
+                                                                   {
                                   auto* component = owner.getComponent();
                                   const bool stillOpen = component != nullptr && ownBox != nullptr
                                                       && component->messageBox == ownBox;
-                                  callback (result, stillOpen ? component : nullptr);
-                              }),
+                                  callback (result, stillOpen ? component : nullptr); }),
                               true);
         return 0;
     }
@@ -78,7 +77,8 @@ int MainContentComponent::showMessageBox (const juce::String& title, const juce:
     // and the timer thread waits 300 ms for a round to end before it starts another: the box's
     // first paint, which its window's frame timer does, would wait as long. Calling the due
     // timers from within the loop ends that round at once.
-    juce::MessageManager::callAsync ([] { juce::Timer::callPendingTimersSynchronously(); });
+    juce::MessageManager::callAsync ([]
+                                     { juce::Timer::callPendingTimersSynchronously(); });
 
     // Timers and posted messages run inside the loop and may close or replace this box; a
     // replacing request has then deleted it already, and the newer box stays open.

@@ -10,7 +10,7 @@ using orvane::sectionRows;
 namespace
 {
 const char* const topBarImageStems[] = { "open", "save", "connect", "store", "reset", "tonewheel" };
-} // namespace
+}   // namespace
 
 MainContentComponent::MainContentComponent()
     : midiPorts (orvane::createMidiPortsFromEnvironment())

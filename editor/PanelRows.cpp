@@ -12,7 +12,7 @@ void appendAll (std::vector<Widget*>& pool, std::array<Widget, size>& widgets)
     for (auto& widget : widgets)
         pool.push_back (&widget);
 }
-} // namespace
+}   // namespace
 
 void MainContentComponent::bindRowWidgets()
 {
@@ -123,8 +123,8 @@ int32_t* MainContentComponent::subPageField (int section) noexcept
     switch (section)
     {
         case orvane::toneGeneratorSection: return &toneGeneratorSubPage;
-        case orvane::overdriveSection:     return &overdriveSubPage;
-        case orvane::rotarySection:        return &rotarySubPage;
-        default:                           return nullptr;
+        case orvane::overdriveSection: return &overdriveSubPage;
+        case orvane::rotarySection: return &rotarySubPage;
+        default: return nullptr;
     }
 }

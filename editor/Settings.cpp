@@ -14,13 +14,13 @@ juce::PropertiesFile::Options settingsOptions()
     juce::PropertiesFile::Options options;
     options.applicationName = "Orvane Editor";
     options.filenameSuffix = "settings";
-   #if JUCE_LINUX || JUCE_BSD
+#if JUCE_LINUX || JUCE_BSD
     // The framework puts the folder straight into the home folder here; the user's
     // application-support folder on Linux is ~/.config.
     options.folderName = ".config/Settings";
-   #else
+#else
     options.folderName = "Settings";
-   #endif
+#endif
     options.osxLibrarySubFolder = "Application Support";
     options.commonToAllUsers = true;
     options.ignoreCaseOfKeyNames = true;
@@ -30,7 +30,7 @@ juce::PropertiesFile::Options settingsOptions()
     options.processLock = nullptr;
     return options;
 }
-} // namespace
+}   // namespace
 
 void MainContentComponent::readSettings()
 {

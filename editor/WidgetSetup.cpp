@@ -26,7 +26,7 @@ juce::String latin1 (const char* text, size_t maxLength = std::numeric_limits<si
             result += (juce::juce_wchar) (unsigned char) text[i];
     return result;
 }
-} // namespace
+}   // namespace
 
 void MainContentComponent::setupImageButton (juce::ImageButton& button, juce::Point<int> position,
                                              SkinImage normal, SkinImage over, SkinImage down)

@@ -48,4 +48,4 @@ std::unique_ptr<MidiPortSystem> createVirtualMidiPorts (const juce::File& folder
 /** The virtual ports of the folder named by ORVANE_VIRTUAL_MIDI when it is set and not empty,
     else the operating system's service. */
 std::unique_ptr<MidiPortSystem> createMidiPortsFromEnvironment();
-} // namespace orvane
+}   // namespace orvane

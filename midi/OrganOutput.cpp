@@ -38,4 +38,4 @@ void OrganOutput::replace (std::unique_ptr<MidiOutputPort> newPort)
     }
     // The old port is closed outside the lock, but no sender can hold it any more.
 }
-} // namespace orvane
+}   // namespace orvane

@@ -28,4 +28,4 @@ private:
     mutable juce::CriticalSection lock;
     std::unique_ptr<MidiOutputPort> port;
 };
-} // namespace orvane
+}   // namespace orvane

@@ -19,4 +19,4 @@ inline bool fillUnixAddress (sockaddr_un& address, const std::string& path)
     std::memcpy (address.sun_path, path.c_str(), path.size() + 1);
     return true;
 }
-} // namespace orvane
+}   // namespace orvane

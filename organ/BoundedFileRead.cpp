@@ -14,9 +14,12 @@ std::optional<juce::MemoryBlock> readRegularFile (const juce::File& file, size_t
     const int fd = ::open (file.getFullPathName().toRawUTF8(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    const juce::ScopeGuard closeFile { [fd] { ::close (fd); } };
+    const juce::ScopeGuard closeFile { [fd]
+                                       { ::close (fd); } };
 
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::fstat (fd, &status) != 0 || ! S_ISREG (status.st_mode))
         return std::nullopt;
 
@@ -40,4 +43,4 @@ std::optional<juce::MemoryBlock> readRegularFile (const juce::File& file, size_t
     content.setSize (size);
     return content;
 }
-} // namespace orvane
+}   // namespace orvane

@@ -13,4 +13,4 @@ namespace orvane
     folder), cannot be opened, or a read fails part-way: a failed read is never taken for a
     shorter file. */
 std::optional<juce::MemoryBlock> readRegularFile (const juce::File& file, size_t limit);
-} // namespace orvane
+}   // namespace orvane

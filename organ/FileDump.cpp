@@ -29,7 +29,7 @@ juce::MidiMessage handshake (HandshakeId id)
     const uint8_t bytes[] = { sysExStart, universalNonRealTime, deviceId, id, 0x00, sysExEnd };
     return juce::MidiMessage (bytes, (int) sizeof (bytes));
 }
-} // namespace
+}   // namespace
 
 TypeField typeForSlot (int slot)
 {
@@ -89,7 +89,7 @@ std::optional<juce::MidiMessage> dataPacket (uint8_t packetNumber, const uint8_t
 }
 
 juce::MidiMessage endOfFile() { return handshake (endOfFileId); }
-juce::MidiMessage cancel()    { return handshake (cancelId); }
+juce::MidiMessage cancel() { return handshake (cancelId); }
 
 Handshake readHandshake (const juce::MidiMessage& message)
 {
@@ -99,10 +99,10 @@ Handshake readHandshake (const juce::MidiMessage& message)
 
     switch (bytes[3])
     {
-        case ackId:    return { Handshake::Kind::ack, bytes[4] };
-        case nakId:    return { Handshake::Kind::nak, bytes[4] };
+        case ackId: return { Handshake::Kind::ack, bytes[4] };
+        case nakId: return { Handshake::Kind::nak, bytes[4] };
         case cancelId: return { Handshake::Kind::cancel, bytes[4] };
-        default:       return {};   // WAIT, a received EOF and any other kind
+        default: return {};   // WAIT, a received EOF and any other kind
     }
 }
-} // namespace orvane::filedump
+}   // namespace orvane::filedump

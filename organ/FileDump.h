@@ -13,8 +13,8 @@ namespace orvane::filedump
 constexpr int headerLength = 47;
 constexpr int typeLength = 4;
 constexpr int nameLength = 32;
-constexpr int maxChunkSize = 104;            // payload bytes of one packet
-constexpr int maxPacketLength = 128;         // 9 + the encoded length of a full chunk
+constexpr int maxChunkSize = 104;      // payload bytes of one packet
+constexpr int maxPacketLength = 128;   // 9 + the encoded length of a full chunk
 constexpr int handshakeLength = 6;
 constexpr int maxTonewheelFileSize = 1048576;   // also the size of the editor's upload buffer
 
@@ -58,4 +58,4 @@ struct Handshake
 
 /** Reads a received System Exclusive message whose byte 1 is 7E; the device ID is not compared. */
 Handshake readHandshake (const juce::MidiMessage& message);
-} // namespace orvane::filedump
+}   // namespace orvane::filedump

@@ -20,4 +20,4 @@ inline float floatFromBits (uint32_t bits)
     std::memcpy (&value, &bits, sizeof (value));
     return value;
 }
-} // namespace orvane
+}   // namespace orvane

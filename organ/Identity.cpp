@@ -26,4 +26,4 @@ juce::String firmwareText (const protocol::IdentityReply& reply)
         text << (n / 10) << "." << (n % 10);
     return text;
 }
-} // namespace orvane::identity
+}   // namespace orvane::identity

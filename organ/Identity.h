@@ -20,4 +20,4 @@ int refusalReason (uint8_t protocolLevel, int32_t modelIndex, int32_t hardwareRe
 /** "rel " + the first release number a + "." + the second n (the sum of the reply's two
     bytes b1 + b2), written as n when n <= 25 and as n / 10 "." n % 10 above. */
 juce::String firmwareText (const protocol::IdentityReply& reply);
-} // namespace orvane::identity
+}   // namespace orvane::identity

@@ -38,7 +38,7 @@ OrganMessage slotNameMessage (const uint8_t* message, int size)
         return {};
     return { OrganMessage::Kind::slotName, slot, 0.0f, *name };
 }
-} // namespace
+}   // namespace
 
 juce::MidiMessage setFloatParameter (int index, float value)
 {
@@ -68,12 +68,12 @@ uint8_t byteFormValue (float value)
     return (uint8_t) (int32_t) value;
 }
 
-juce::MidiMessage storeRequest()                { return shortCommand (storeAll, 0x00); }
+juce::MidiMessage storeRequest() { return shortCommand (storeAll, 0x00); }
 juce::MidiMessage dumpRequestFor (DumpPart part) { return shortCommand (dumpRequest, part); }
-juce::MidiMessage identityRequestMessage()      { return shortCommand (identityRequest, 0x01); }
-juce::MidiMessage resetRequest()                { return shortCommand (resetAll, 0x00); }
-juce::MidiMessage bulkSendBegin()               { return shortCommand (bulkSend, 0x01); }
-juce::MidiMessage bulkSendEnd()                 { return shortCommand (bulkSend, 0x00); }
+juce::MidiMessage identityRequestMessage() { return shortCommand (identityRequest, 0x01); }
+juce::MidiMessage resetRequest() { return shortCommand (resetAll, 0x00); }
+juce::MidiMessage bulkSendBegin() { return shortCommand (bulkSend, 0x01); }
+juce::MidiMessage bulkSendEnd() { return shortCommand (bulkSend, 0x00); }
 
 int decodeIndex (uint8_t low, uint8_t high)
 {
@@ -83,10 +83,10 @@ int decodeIndex (uint8_t low, uint8_t high)
 float decodeFloat (const uint8_t* septets)
 {
     const uint32_t bits = (uint32_t) (septets[0] & 0x7F)
-                        | (uint32_t) (septets[1] & 0x7F) << 7
-                        | (uint32_t) (septets[2] & 0x7F) << 14
-                        | (uint32_t) (septets[3] & 0x7F) << 21
-                        | (uint32_t) septets[4] << 28;
+        | (uint32_t) (septets[1] & 0x7F) << 7
+        | (uint32_t) (septets[2] & 0x7F) << 14
+        | (uint32_t) (septets[3] & 0x7F) << 21
+        | (uint32_t) septets[4] << 28;
     return floatFromBits (bits);
 }
 
@@ -143,4 +143,4 @@ OrganMessage decodeOrganMessage (const uint8_t* message, int size)
             return {};
     }
 }
-} // namespace orvane::protocol
+}   // namespace orvane::protocol

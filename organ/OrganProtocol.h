@@ -59,12 +59,12 @@ juce::MidiMessage setByteParameter (int index, float value);
     status byte inside the message (NaN and negative values give 0, 128 and above 127). */
 uint8_t byteFormValue (float value);
 
-juce::MidiMessage storeRequest();                    // 03 00
-juce::MidiMessage dumpRequestFor (DumpPart part);     // 04 r
-juce::MidiMessage identityRequestMessage();          // 06 01
-juce::MidiMessage resetRequest();                    // 08 00
-juce::MidiMessage bulkSendBegin();                   // 0A 01
-juce::MidiMessage bulkSendEnd();                     // 0A 00
+juce::MidiMessage storeRequest();                   // 03 00
+juce::MidiMessage dumpRequestFor (DumpPart part);   // 04 r
+juce::MidiMessage identityRequestMessage();         // 06 01
+juce::MidiMessage resetRequest();                   // 08 00
+juce::MidiMessage bulkSendBegin();                  // 0A 01
+juce::MidiMessage bulkSendEnd();                    // 0A 00
 
 //==============================================================================
 // Decoding what the organ sends
@@ -101,10 +101,10 @@ struct OrganMessage
     enum class Kind
     {
         ignored,
-        parameter,           // `number` takes `value`
+        parameter,   // `number` takes `value`
         operationComplete,
-        identityReply,       // its fields: decodeIdentityReply
-        slotName             // slot `number` is called `name`
+        identityReply,   // its fields: decodeIdentityReply
+        slotName         // slot `number` is called `name`
     };
 
     Kind kind = Kind::ignored;
@@ -114,4 +114,4 @@ struct OrganMessage
 };
 
 OrganMessage decodeOrganMessage (const uint8_t* message, int size);
-} // namespace orvane::protocol
+}   // namespace orvane::protocol

@@ -7,10 +7,10 @@ namespace orvane
 {
 namespace
 {
-bool isLevel (int index)       { return index >= 0 && index <= 3; }
-bool isRatio (int index)       { return (index >= 39 && index <= 41) || (index >= 44 && index <= 49) || (index >= 52 && index <= 57); }
-bool isChorusPair (int index)  { return index == 31 || index == 34; }
-bool isRatioShown (int index)  { return (index >= 39 && index <= 41) || index == 45 || index == 49 || index == 53 || index == 57; }
+bool isLevel (int index) { return index >= 0 && index <= 3; }
+bool isRatio (int index) { return (index >= 39 && index <= 41) || (index >= 44 && index <= 49) || (index >= 52 && index <= 57); }
+bool isChorusPair (int index) { return index == 31 || index == 34; }
+bool isRatioShown (int index) { return (index >= 39 && index <= 41) || index == 45 || index == 49 || index == 53 || index == 57; }
 
 // The chorus factors enter in their single-precision values, widened to double.
 constexpr double mixFactor31 = (double) 0.12f;
@@ -27,13 +27,13 @@ float depthCap (float v, const float* d)
     const float a = 100.0f * d[35];
     return v > a ? d[36] : d[36] * (v / a);
 }
-} // namespace
+}   // namespace
 
 SliderTargets sliderTargetsFor (int index)
 {
     switch (index)
     {
-        case 0:  return { { 0, 1 }, { 0, 1 } };
+        case 0: return { { 0, 1 }, { 0, 1 } };
         case 30: return { { 30 }, { 30, 39 } };
         case 31: return { { 31, 34 }, { 31, 34, 39 } };   // 39 resends the depth unchanged
         case 35: return { { 35, 36 }, { 35, 36 } };
@@ -105,4 +105,4 @@ int selectorPositionFor (float value)
         return -1;
     return (int) value;
 }
-} // namespace orvane
+}   // namespace orvane

@@ -56,4 +56,4 @@ double shownSliderValue (double value, double minimum, double maximum);
 /** The position of a selector's item for a choice value: the value truncated toward zero, or
     -1 when that is no position (negative, too large for an int, or not a number). */
 int selectorPositionFor (float value);
-} // namespace orvane
+}   // namespace orvane

@@ -5,7 +5,7 @@ namespace orvane
 namespace
 {
 constexpr int outputBufferSize = 8192;
-} // namespace
+}   // namespace
 
 bool hasProjectExtension (const juce::File& file)
 {
@@ -32,7 +32,7 @@ std::optional<ProjectFileContent> readProjectFile (const void* data, size_t size
 int projectValueCount (int32_t fileModelIndex, int32_t currentModelIndex)
 {
     const bool withoutFunctions = fileModelIndex == modelWithoutAdditionalFunctions
-                                  || currentModelIndex == modelWithoutAdditionalFunctions;
+        || currentModelIndex == modelWithoutAdditionalFunctions;
     return withoutFunctions ? firstByteParameter : numParameters;
 }
 
@@ -69,4 +69,4 @@ bool writeProjectFile (const ProjectImage& image, const juce::File& target)
     // A temporary file that was not written whole must never take the target's place.
     return written && temporary.overwriteTargetFileWithTemporary();
 }
-} // namespace orvane
+}   // namespace orvane

@@ -37,4 +37,4 @@ void applyProjectFile (const ProjectFileContent& content, ProjectImage& image, b
 /** Writes the image to `target` as a whole: into a hidden temporary file beside it, which then
     replaces it. When anything fails the target keeps its former content; returns success. */
 bool writeProjectFile (const ProjectImage& image, const juce::File& target);
-} // namespace orvane
+}   // namespace orvane

@@ -4,17 +4,16 @@
 
 #include "resources/OrganTables.h"
 
-
 namespace orvane
 {
 namespace
 {
-    void writeUInt32LE (uint8_t* dest, uint32_t value)
-    {
-        for (int i = 0; i < 4; ++i)
-            dest[i] = (uint8_t) (value >> (8 * i));
-    }
-} // namespace
+void writeUInt32LE (uint8_t* dest, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        dest[i] = (uint8_t) (value >> (8 * i));
+}
+}   // namespace
 
 ProjectImage::ProjectImage()
 {
@@ -49,11 +48,11 @@ juce::MemoryBlock ProjectImage::toBytes() const
 uint32_t readUInt32LE (const uint8_t* bytes)
 {
     return (uint32_t) bytes[0] | ((uint32_t) bytes[1] << 8) | ((uint32_t) bytes[2] << 16)
-         | ((uint32_t) bytes[3] << 24);
+        | ((uint32_t) bytes[3] << 24);
 }
 
 float readFloatLE (const uint8_t* bytes)
 {
     return floatFromBits (readUInt32LE (bytes));
 }
-} // namespace orvane
+}   // namespace orvane

@@ -34,8 +34,8 @@ struct ProjectImage
     /** Header constants, model 0, revision 0 and row 0 of the default table. */
     void setToFactoryState();
 
-    float getValue (int index) const            { return parameterValues[(size_t) index].load(); }
-    void setValue (int index, float value)      { parameterValues[(size_t) index].store (value); }
+    float getValue (int index) const { return parameterValues[(size_t) index].load(); }
+    void setValue (int index, float value) { parameterValues[(size_t) index].store (value); }
 
     /** The 416 bytes of a project file, written field by field. */
     juce::MemoryBlock toBytes() const;
@@ -44,4 +44,4 @@ struct ProjectImage
 /** Little-endian readers for the project and tonewheel file layouts. */
 uint32_t readUInt32LE (const uint8_t* bytes);
 float readFloatLE (const uint8_t* bytes);
-} // namespace orvane
+}   // namespace orvane

@@ -28,4 +28,4 @@ std::optional<Contents> readContents (const void* data, size_t size)
     contents.payloadSize = (int) (size - headSize);
     return contents;
 }
-} // namespace orvane::tonewheel
+}   // namespace orvane::tonewheel

@@ -27,4 +27,4 @@ struct Contents
 /** The name and payload of a file's bytes, or nothing for a corrupted file: a wrong magic,
     more than 1 MiB, or too short to hold the head. */
 std::optional<Contents> readContents (const void* data, size_t size);
-} // namespace orvane::tonewheel
+}   // namespace orvane::tonewheel

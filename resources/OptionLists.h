@@ -18,4 +18,4 @@ extern const OptionRow reverbRoutingOptions[2];
 extern const OptionRow expressionPedalMinOptions[2];
 extern const OptionRow holdPedalModeOptions[2];
 extern const OptionRow rotaryPedalModeOptions[2];
-} // namespace orvane
+}   // namespace orvane

@@ -8,7 +8,7 @@ constexpr int numParameters = 99;
 constexpr int numSlots = 6;          // tonewheel slots
 constexpr int firstUploadSlot = 3;   // the three ALT slots take tonewheel uploads, the FAC ones never
 constexpr int numModels = 4;
-constexpr int numRevisions = 2;      // hardware revisions
+constexpr int numRevisions = 2;   // hardware revisions
 
 /** The one model without the Additional Functions page: it has no parameters 85..98, so
     neither the panel, a project file nor the bulk send touches them. */
@@ -31,4 +31,4 @@ extern const char factorySlotNames[numSlots][32];
 juce::String modelNameFor (int modelIndex);
 juce::String revisionNameFor (int hardwareRevision);
 const float* defaultRowFor (int hardwareRevision);
-} // namespace orvane
+}   // namespace orvane

@@ -13,4 +13,4 @@ extern const float overdrivePresets[numOverdrivePresets][overdrivePresetSize];
 /** The first row whose first and seventh values equal `first` and `seventh` exactly (the pair
     tells the rows apart; a NaN equals nothing), or -1 when none does. */
 int findOverdrivePreset (float first, float seventh);
-} // namespace orvane
+}   // namespace orvane

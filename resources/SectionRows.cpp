@@ -73,7 +73,7 @@ constexpr auto onEvery = RowPages::every;
 constexpr auto onMain = RowPages::main;
 constexpr auto onDrawbar = RowPages::drawbar;
 constexpr auto onCommon = RowPages::common;
-} // namespace
+}   // namespace
 
 constexpr std::array<SectionRow, numSectionRows> sectionRows { {
     heading (tg, onMain, 182, "Pedals"),
@@ -187,5 +187,5 @@ constexpr bool tableMatchesPageCounts()
 }
 
 static_assert (tableMatchesPageCounts(), "section rows and page counts disagree");
-} // namespace
-} // namespace orvane
+}   // namespace
+}   // namespace orvane

@@ -52,16 +52,21 @@ struct SubPageButtonInfo
 constexpr int numSubPageButtons = 7;
 extern const std::array<SubPageButtonInfo, numSubPageButtons> subPageButtons;
 
-enum class RowKind : uint8_t { heading, slider, selector };
+enum class RowKind : uint8_t
+{
+    heading,
+    slider,
+    selector
+};
 
 /** The sub-pages of its section on which a row stands. */
 enum class RowPages : uint8_t
 {
-    every,         // every page of its section
-    main,          // Tone Generator MAIN
-    drawbar,       // Tone Generator, any code but MAIN
-    common,        // Rotary COMMON
-    classicRock    // Rotary, any code but COMMON
+    every,        // every page of its section
+    main,         // Tone Generator MAIN
+    drawbar,      // Tone Generator, any code but MAIN
+    common,       // Rotary COMMON
+    classicRock   // Rotary, any code but COMMON
 };
 
 /** One row of a section page: a group heading, or a caption with its control. A row with a
@@ -75,15 +80,15 @@ struct SectionRow
     RowKind kind;
     const char* caption;
     int y;
-    int parameter = -1;                       // -1 for a heading
+    int parameter = -1;   // -1 for a heading
     int rockParameter = -1;
     double minimum = 0, maximum = 0, interval = 0;
-    const char* suffix = "";                  // text after a slider's value, with its leading blank
-    int width = 0;                            // selectors: 140 or 280
+    const char* suffix = "";   // text after a slider's value, with its leading blank
+    int width = 0;             // selectors: 140 or 280
     const OptionRow* options = nullptr;
     int optionCount = 0;
-    bool hiddenOnModel2 = false;              // row left out on the model-2 organ
-    const char* model2Caption = nullptr;      // caption on the model-2 organ, when it differs
+    bool hiddenOnModel2 = false;           // row left out on the model-2 organ
+    const char* model2Caption = nullptr;   // caption on the model-2 organ, when it differs
 
     constexpr int columns() const { return rockParameter >= 0 ? 2 : 1; }
     constexpr int parameterOfColumn (int column) const { return column == 1 ? rockParameter : parameter; }
@@ -101,11 +106,11 @@ constexpr bool rowStandsOn (RowPages pages, int code)
 {
     switch (pages)
     {
-        case RowPages::main:        return code == mainSubPage;
-        case RowPages::drawbar:     return code != mainSubPage;
-        case RowPages::common:      return code == commonSubPage;
+        case RowPages::main: return code == mainSubPage;
+        case RowPages::drawbar: return code != mainSubPage;
+        case RowPages::common: return code == commonSubPage;
         case RowPages::classicRock: return code != commonSubPage;
-        case RowPages::every:       break;
+        case RowPages::every: break;
     }
     return true;
 }
@@ -122,17 +127,17 @@ constexpr int visibleColumn (const SectionRow& row, int code)
 /** Widgets of each section page, as the rows give them (the member arrays are sized by these). */
 struct PageCounts
 {
-    int labels;       // headings and captions
-    int sliders;      // controls of slider rows, both columns counted
+    int labels;    // headings and captions
+    int sliders;   // controls of slider rows, both columns counted
     int selectors;
 };
 
 constexpr std::array<PageCounts, numSections> pageCounts { {
-    { 20, 16, 0 },    // Tone Generator: 4 headings, 16 captions
-    { 11, 10, 0 },    // Vibrato and Chorus
-    { 2, 0, 2 },      // Overdrive: one caption over the CLASSIC and ROCK selectors
-    { 19, 24, 0 },    // Rotary: 8 COMMON sliders, 8 x 2 CLASSIC/ROCK sliders
-    { 8, 6, 0 },      // Reverb
-    { 15, 0, 14 },    // Additional Functions
+    { 20, 16, 0 },   // Tone Generator: 4 headings, 16 captions
+    { 11, 10, 0 },   // Vibrato and Chorus
+    { 2, 0, 2 },     // Overdrive: one caption over the CLASSIC and ROCK selectors
+    { 19, 24, 0 },   // Rotary: 8 COMMON sliders, 8 x 2 CLASSIC/ROCK sliders
+    { 8, 6, 0 },     // Reverb
+    { 15, 0, 14 },   // Additional Functions
 } };
-} // namespace orvane
+}   // namespace orvane

@@ -17,4 +17,4 @@ juce::String deviceErrorTextFor (int code)
         return deviceErrorTexts[code];
     return "The device reported error " + juce::String (code) + "!";
 }
-} // namespace orvane
+}   // namespace orvane

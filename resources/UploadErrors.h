@@ -9,4 +9,4 @@ extern const char* const deviceErrorTexts[6];
 
 /** The text for an error code; a code outside the table gets a text naming the code. */
 juce::String deviceErrorTextFor (int code);
-} // namespace orvane
+}   // namespace orvane

@@ -6,7 +6,7 @@ namespace
 {
 const juce::String arialName ("Arial");
 const juce::String liberationSansName ("Liberation Sans");
-} // namespace
+}   // namespace
 
 juce::String arialFamilyAmong (const juce::StringArray& installedFamilies)
 {
@@ -38,4 +38,4 @@ void useAsDefaultLookAndFeel (juce::LookAndFeel* lookAndFeel)
     juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel);
     juce::Typeface::clearTypefaceCache();
 }
-} // namespace orvane
+}   // namespace orvane

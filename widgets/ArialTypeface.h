@@ -39,4 +39,4 @@ public:
         return LookAndFeelBase::getTypefaceForFont (font);
     }
 };
-} // namespace orvane
+}   // namespace orvane

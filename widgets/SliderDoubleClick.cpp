@@ -6,7 +6,7 @@ bool landedInTextEditor (const juce::MouseEvent& e)
 {
     return dynamic_cast<juce::TextEditor*> (e.originalComponent) != nullptr;
 }
-} // namespace
+}   // namespace
 
 void SliderDoubleClick::mouseDown (const juce::MouseEvent& e)
 {

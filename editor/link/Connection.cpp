@@ -12,7 +12,7 @@ const juce::String portInUseText ("  The midi port may be in use by another  \n 
 const juce::String deviceNotFoundText ("  Device not found!  The firmware of the device is too old or the midi port may be in use by another application. Please, close it and retry.  ");
 const juce::String receiveFailedText ("  Communication error!  \n  Failed to receive data.  \n  Please, reconnect to the device.  ");
 const juce::String connectionLostText ("  Communication error!  \n  Device lost connection.  \n  Please, reconnect to the device.  ");
-} // namespace
+}   // namespace
 
 bool MainContentComponent::openInput (int index)
 {

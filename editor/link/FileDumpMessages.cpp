@@ -12,7 +12,7 @@ void MainContentComponent::sendTonewheelPacket()
     // The chunk must lie inside the upload buffer, whatever the upload fields hold.
     const auto* first = uploadBuffer.get();
     const auto* lastStart = first + orvane::filedump::maxTonewheelFileSize - chunkSize;
-    if (uploadCursor == nullptr || std::less<> {} (uploadCursor, first) || std::less<> {} (lastStart, uploadCursor))
+    if (uploadCursor == nullptr || std::less<> {}(uploadCursor, first) || std::less<> {}(lastStart, uploadCursor))
         return;
 
     if (const auto packet = orvane::filedump::dataPacket (packetNumber, uploadCursor, chunkSize))

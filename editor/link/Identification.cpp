@@ -17,7 +17,7 @@ juce::String deviceCheckErrorText (int reason)
         default: return {};
     }
 }
-} // namespace
+}   // namespace
 
 // MIDI input thread.
 void MainContentComponent::handleIdentityReply (const orvane::protocol::IdentityReply& reply)
@@ -38,7 +38,7 @@ void MainContentComponent::handleIdentityReply (const orvane::protocol::Identity
     pendingOperation = noOperation;
 
     const int reason = orvane::identity::refusalReason (reply.protocolLevel, projectImage.modelIndex,
-                                                         projectImage.hardwareRevision);
+                                                        projectImage.hardwareRevision);
     if (reason != 0)
     {
         post (InternalMessage::identityCheckFailed, reason);

@@ -12,7 +12,7 @@ const juce::String transmittingText ("  Transmitting all parameters to the devic
 const juce::String notSavedText ("  The project file could not be saved.  ");
 
 constexpr int parameterPauseMs = 20;
-} // namespace
+}   // namespace
 
 void MainContentComponent::openButtonClicked()
 {

@@ -11,7 +11,7 @@ const juce::String storedText ("  All data has been stored successfully.  ");
 const juce::String resetDoneText ("  All data has been reset successfully.  ");
 const juce::String storeFailedText ("  Missing confirmation error!  \n  Failed to store data.  ");
 const juce::String resetFailedText ("  Missing confirmation error!  \n  Failed to reset data.  ");
-} // namespace
+}   // namespace
 
 void MainContentComponent::storeButtonClicked()
 {

@@ -24,13 +24,18 @@ const juce::String deletedText ("  The tonewheel has been deleted!  The organ ma
 
 constexpr int maxNaksPerPacket = 3;
 
-enum TransferStatus { progress = 0, done = 1, aborted = 2 };
+enum TransferStatus
+{
+    progress = 0,
+    done = 1,
+    aborted = 2
+};
 
 juce::String warningText (const juce::String& slotName)
 {
     return "  Warning!  \"" + slotName + "\" will be lost.  Are you sure ? ";
 }
-} // namespace
+}   // namespace
 
 void MainContentComponent::tonewheelButtonClicked()
 {

@@ -16,8 +16,7 @@ const juce::String notFoundText ("  Device not found!  The firmware of the devic
 const juce::String portInUseText ("  The midi port may be in use by another  \n  application. Please, close it and retry.  ");
 const juce::String receiveFailedText ("  Communication error!  \n  Failed to receive data.  \n  Please, reconnect to the device.  ");
 const juce::String lostText ("  Communication error!  \n  Device lost connection.  \n  Please, reconnect to the device.  ");
-} // namespace
-
+}   // namespace
 
 TEST (Connection, OrganFoundByNameIsIdentifiedDownloadedAndShown)
 {
@@ -53,7 +52,12 @@ TEST (Connection, OrganFoundByNameIsIdentifiedDownloadedAndShown)
 
 TEST (Connection, FirmwareAndModelLabels)
 {
-    struct Case { emulator::Identity identity; const char* model; const char* firmware; };
+    struct Case
+    {
+        emulator::Identity identity;
+        const char* model;
+        const char* firmware;
+    };
     const Case cases[] = {
         { { 5, 3, 0, 1, 2, 0 }, "Orvane ", "rel 1.2" },
         { { 5, 4, 1, 1, 25, 0 }, "Orvane Rise NRS", "rel 1.25" },
@@ -98,7 +102,9 @@ TEST (Connection, SearchWalksThePairsFromTheTopWhenTheNameIsMissing)
     }
     EXPECT_TRUE (paced (boxAt - clickedAt, 2500.0));
 
-    test::runMessageLoopUntil ([&] { return ! rig.connect().getToggleState(); }, 1000);
+    test::runMessageLoopUntil ([&]
+                               { return ! rig.connect().getToggleState(); },
+                               1000);
     EXPECT_FALSE (rig.connect().getToggleState());
     EXPECT_EQ (Access::inIdx (*rig.editor), 2);
     EXPECT_EQ (Access::outIdx (*rig.editor), -1);
@@ -109,7 +115,11 @@ TEST (Connection, SearchWalksThePairsFromTheTopWhenTheNameIsMissing)
 TEST (Connection, SearchStepDueAfterTheIdentityWasAcceptedStaysOnTheOrgan)
 {
     // The framework can call a timer that was due just before the MIDI thread stopped it.
-    struct Case { const char* state; bool downloadStalls; };
+    struct Case
+    {
+        const char* state;
+        bool downloadStalls;
+    };
     const Case cases[] = { { "downloading", true }, { "connected", false } };
     for (const auto& c : cases)
     {
@@ -122,8 +132,10 @@ TEST (Connection, SearchStepDueAfterTheIdentityWasAcceptedStaysOnTheOrgan)
         rig.startOrgan (options);
         rig.startEditor();
         rig.clickConnect();
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return c.downloadStalls ? rig.editor->getPendingOperation() == downloadStep1
-                                                                         : rig.editor->isConnected(); }, 3000));
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+                                          { return c.downloadStalls ? rig.editor->getPendingOperation() == downloadStep1
+                                                                    : rig.editor->isConnected(); },
+                                          3000));
         const int in = Access::inIdx (*rig.editor), out = Access::outIdx (*rig.editor);
 
         Access::fireTimer (*rig.editor, searchTimer);
@@ -184,7 +196,9 @@ TEST (Connection, NoInputButTwoOutputsOpensBothOutputsInTheFirstStep)
     const double clickedAt = rig.clickConnect();
     ASSERT_TRUE (rig.waitForBox (notFoundText, 2000));
     EXPECT_TRUE (paced (rig.boxes->timeOf (notFoundText) - clickedAt, 500.0));
-    EXPECT_TRUE (rig.organ->waitUntil ([&] { return rig.organ->getConnectionCount ("Out B", false) == 0; }, 1000))
+    EXPECT_TRUE (rig.organ->waitUntil ([&]
+                                       { return rig.organ->getConnectionCount ("Out B", false) == 0; },
+                                       1000))
         << "opened first, then replaced";
     EXPECT_EQ (rig.organ->getConnectionCount ("Out A", false), 1) << "opened last, left open";
 }
@@ -201,7 +215,7 @@ void makeDeadSocket (const juce::File& file)
     ASSERT_EQ (bind (fd, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
     close (fd);
 }
-} // namespace
+}   // namespace
 
 TEST (Connection, NamedInputThatCannotOpenReportsThePortInUseWithoutSearching)
 {
@@ -224,7 +238,11 @@ TEST (Connection, NamedInputThatCannotOpenReportsThePortInUseWithoutSearching)
 
 TEST (Connection, RefusedOrgansLeaveThePortsOpenAndConnectOff)
 {
-    struct Case { emulator::Identity identity; const char* text; };
+    struct Case
+    {
+        emulator::Identity identity;
+        const char* text;
+    };
     const Case cases[] = {
         { { 0, 3, 0, 1, 0, 0 }, "  The firmware of the device is out of date.  \n  Please, update the firmware to the latest version.  " },
         { { 4, 3, 0, 1, 0, 0 }, "  The firmware of the device is out of date.  \n  Please, update the firmware to the latest version.  " },
@@ -240,7 +258,9 @@ TEST (Connection, RefusedOrgansLeaveThePortsOpenAndConnectOff)
         rig.startEditor();
         rig.clickConnect();
         ASSERT_TRUE (rig.waitForBox (c.text, 2000)) << (int) c.identity.protocol << " " << (int) c.identity.model;
-        test::runMessageLoopUntil ([&] { return ! rig.connect().getToggleState(); }, 1000);
+        test::runMessageLoopUntil ([&]
+                                   { return ! rig.connect().getToggleState(); },
+                                   1000);
         EXPECT_FALSE (rig.connect().getToggleState());
         EXPECT_FALSE (rig.editor->isConnected());
         EXPECT_EQ (rig.editor->getPendingOperation(), noOperation);
@@ -310,7 +330,9 @@ TEST (Connection, CancelDuringTheDownloadEndsItAndALateAnswerChangesNothing)
     rig.startEditor();
 
     rig.clickConnect();
-    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return rig.editor->getPendingOperation() == downloadStep2; }, 2000));
+    ASSERT_TRUE (test::runMessageLoopUntil ([&]
+                                            { return rig.editor->getPendingOperation() == downloadStep2; },
+                                            2000));
     auto* box = Access::messageBox (*rig.editor);
     ASSERT_NE (box, nullptr);
     box->exitModalState (1);
@@ -384,7 +406,9 @@ TEST (Connection, UserSwitchingConnectOffClosesBothPortsWithoutABox)
     ASSERT_TRUE (rig.waitConnected());
 
     rig.clickConnect();
-    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return ! rig.editor->isConnected(); }, 1000));
+    ASSERT_TRUE (test::runMessageLoopUntil ([&]
+                                            { return ! rig.editor->isConnected(); },
+                                            1000));
     test::runMessageLoopFor (100);
     EXPECT_EQ (rig.organ->getConnectionCount (organPort, true), 0);
     EXPECT_EQ (rig.organ->getConnectionCount (organPort, false), 0);
@@ -407,7 +431,7 @@ void openSection (MainContentComponent& editor, int section)
 {
     Access::sectionButton (editor, section).setToggleState (true, juce::sendNotification);
 }
-} // namespace
+}   // namespace
 
 TEST (Connection, ModelTwoHidesTheGospelAndUpperLayerRowsAfterTheDownload)
 {
@@ -466,7 +490,9 @@ TEST (Connection, ACompletedConnectionRemembersItsPortPairOnce)
     const auto firstContent = settingsFile.loadFileAsString();
     juce::Thread::sleep (1100);   // file times have a resolution of a second on some systems
     rig.clickConnect();
-    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return ! rig.connect().getToggleState(); }, 1000));
+    ASSERT_TRUE (test::runMessageLoopUntil ([&]
+                                            { return ! rig.connect().getToggleState(); },
+                                            1000));
     rig.clickConnect();
     ASSERT_TRUE (rig.waitConnected());
     test::runMessageLoopFor (100);

@@ -37,18 +37,21 @@ inline bool isIdentityRequest (const emulator::Message& m)
 class BoxWatcher
 {
 public:
-    struct Seen { juce::String text; double timeMs; };
+    struct Seen
+    {
+        juce::String text;
+        double timeMs;
+    };
 
     explicit BoxWatcher (MainContentComponent& c) : state (std::make_shared<State> (c))
     {
         poller = std::thread ([this]
-        {
+                              {
             while (! stopping)
             {
                 juce::MessageManager::callAsync ([s = state] { s->look(); });
                 std::this_thread::sleep_for (std::chrono::milliseconds (2));
-            }
-        });
+            } });
     }
 
     ~BoxWatcher()
@@ -67,7 +70,8 @@ public:
     bool sawBox (const juce::String& text) const { return timeOf (text) >= 0; }
     int timesSeen (const juce::String& text) const
     {
-        return (int) std::count_if (state->seen.begin(), state->seen.end(), [&] (const Seen& s) { return s.text == text; });
+        return (int) std::count_if (state->seen.begin(), state->seen.end(), [&] (const Seen& s)
+                                    { return s.text == text; });
     }
     double timeOf (const juce::String& text) const
     {
@@ -177,11 +181,15 @@ struct Rig
 
     bool waitConnected (int timeoutMs = 3000)
     {
-        return test::runMessageLoopUntil ([this] { return editor->isConnected(); }, timeoutMs);
+        return test::runMessageLoopUntil ([this]
+                                          { return editor->isConnected(); },
+                                          timeoutMs);
     }
     bool waitForBox (const juce::String& text, int timeoutMs)
     {
-        return test::runMessageLoopUntil ([&] { return boxes->sawBox (text); }, timeoutMs);
+        return test::runMessageLoopUntil ([&]
+                                          { return boxes->sawBox (text); },
+                                          timeoutMs);
     }
 
     std::vector<emulator::Message> pingsReceived() const
@@ -204,4 +212,4 @@ inline ::testing::AssertionResult paced (double actualMs, double expectedMs)
     return ::testing::AssertionFailure() << actualMs << " ms where " << expectedMs << " ms was due";
 }
 
-} // namespace orvane::test
+}   // namespace orvane::test

@@ -34,7 +34,8 @@ double processCpuMs()
 {
     rusage usage {};
     getrusage (RUSAGE_SELF, &usage);
-    const auto ms = [] (const timeval& t) { return (double) t.tv_sec * 1000.0 + (double) t.tv_usec / 1000.0; };
+    const auto ms = [] (const timeval& t)
+    { return (double) t.tv_sec * 1000.0 + (double) t.tv_usec / 1000.0; };
     return ms (usage.ru_utime) + ms (usage.ru_stime);
 }
 
@@ -67,7 +68,9 @@ double processCpuMs()
     auto& pedals = Access::slider (*rig.editor, 4);
     const double target = pedals.getValue() == pedals.getMaximum() ? pedals.getMinimum() : pedals.getMaximum();
     pedals.setValue (target, juce::sendNotificationSync);
-    if (rig.organ->waitUntil ([&] { return rig.organ->getParameter (4) == (float) target; }, 2000))
+    if (rig.organ->waitUntil ([&]
+                              { return rig.organ->getParameter (4) == (float) target; },
+                              2000))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "the organ has " << rig.organ->getParameter (4) << ", not " << target;
 }
@@ -90,7 +93,7 @@ std::vector<emulator::Bytes> receivedBesidesPings (const emulator::OrganEmulator
             received.push_back (m.bytes);
     return received;
 }
-} // namespace
+}   // namespace
 
 //==============================================================================
 TEST (HostileInput, ConnectedEditorThatNothingHappensToIsIdle)
@@ -103,8 +106,19 @@ TEST (HostileInput, ConnectedEditorThatNothingHappensToIsIdle)
 TEST (HostileInput, ValuesThePanelCannotShowLeaveItIdleAndWorking)
 {
     const Values badLevelAndChorus { { 0, -1.0f }, { 2, -infinity }, { 5, nanValue }, { 31, infinity }, { 34, infinity } };
-    enum class Project { none, openedOffline, openedOnline };
-    struct Case { const char* what; Values downloaded; Values live; Project project; };
+    enum class Project
+    {
+        none,
+        openedOffline,
+        openedOnline
+    };
+    struct Case
+    {
+        const char* what;
+        Values downloaded;
+        Values live;
+        Project project;
+    };
     const Case cases[] = {
         { "download: level -1", { { 0, -1.0f } }, {}, Project::none },
         { "download: level 0", { { 0, 0.0f } }, {}, Project::none },
@@ -143,13 +157,18 @@ TEST (HostileInput, ValuesThePanelCannotShowLeaveItIdleAndWorking)
 
         for (const auto& [index, value] : c.live)
             rig.organ->sendParameter (index, value);
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return editorHolds (*rig.editor, c.live); }, 2000)) << editorHolds (*rig.editor, c.live);
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+                                          { return editorHolds (*rig.editor, c.live); },
+                                          2000))
+            << editorHolds (*rig.editor, c.live);
 
         if (c.project == Project::openedOnline)
         {
             rig.organ->clearRecords();
             Access::openProjectFile (*rig.editor, project);
-            ASSERT_TRUE (runMessageLoopUntil ([&] { return Access::messageBox (*rig.editor) == nullptr; }, 8000));
+            ASSERT_TRUE (runMessageLoopUntil ([&]
+                                              { return Access::messageBox (*rig.editor) == nullptr; },
+                                              8000));
 
             // The bulk send sends what the file held, byte for byte.
             ProjectImage file;
@@ -190,13 +209,23 @@ TEST (HostileInput, NamesThatAreNoPlainFilesAreRefusedAtOnce)
             && ::truncate (file.getFullPathName().toRawUTF8(), filedump::maxTonewheelFileSize + 1) == 0;
     };
 
-    struct Case { const char* what; const char* extension; std::function<bool (const juce::File&)> make; juce::String text; };
+    struct Case
+    {
+        const char* what;
+        const char* extension;
+        std::function<bool (const juce::File&)> make;
+        juce::String text;
+    };
     std::vector<Case> cases;
     for (const char* extension : { ".hop", ".otw" })
         for (auto kind : allSpecialFiles)
-            cases.push_back ({ describe (kind), extension, [kind] (const juce::File& f) { return makeSpecialFile (f, kind); }, corruptedText });
+            cases.push_back ({ describe (kind), extension, [kind] (const juce::File& f)
+                               { return makeSpecialFile (f, kind); },
+                               corruptedText });
     cases.push_back ({ "FIFO with another extension", ".txt",
-                       [] (const juce::File& f) { return makeSpecialFile (f, SpecialFile::fifo); }, notValidText });
+                       [] (const juce::File& f)
+                       { return makeSpecialFile (f, SpecialFile::fifo); },
+                       notValidText });
     cases.push_back ({ "one byte over the largest tonewheel file", ".otw", oversized, corruptedText });
 
     const auto& image = Access::projectImage (*rig.editor);

@@ -56,7 +56,9 @@ struct EditorLink : juce::MidiInputCallback
     /** Waits until `count` messages have arrived since the last take() and returns them. */
     std::vector<Bytes> take (size_t count, int timeoutMs = 3000)
     {
-        test::runMessageLoopUntil ([&] { return received().size() >= taken + count; }, timeoutMs);
+        test::runMessageLoopUntil ([&]
+                                   { return received().size() >= taken + count; },
+                                   timeoutMs);
         const auto all = received();
         const auto end = std::min (all.size(), taken + count);
         std::vector<Bytes> result (all.begin() + (long) taken, all.begin() + (long) end);
@@ -108,7 +110,7 @@ struct OrganEmulatorTest : ::testing::Test
 
     test::TemporaryFolder temp;
 };
-} // namespace
+}   // namespace
 
 TEST_F (OrganEmulatorTest, AnswersTheIdentityRequestAndTheThreeDumpRequests)
 {
@@ -123,7 +125,9 @@ TEST_F (OrganEmulatorTest, AnswersTheIdentityRequestAndTheThreeDumpRequests)
     const Bytes param97 { 0xf0, 0x7d, 0x1e, 0x02, 0x0c, 0x03, 0xf7 };
     for (const auto& m : { param84, param5, param97 })
         link.send (m);
-    ASSERT_TRUE (organ.waitForMessages ([] (auto& m) { return m.size() == 3; }, 3000));
+    ASSERT_TRUE (organ.waitForMessages ([] (auto& m)
+                                        { return m.size() == 3; },
+                                        3000));
     EXPECT_EQ (organ.getParameter (84), 1.0f);
     EXPECT_EQ (organ.getParameter (5), 100.0f);
     EXPECT_EQ (organ.getParameter (97), 3.0f);
@@ -198,7 +202,11 @@ TEST_F (OrganEmulatorTest, StoresAndResetsWithOperationComplete)
 
 TEST_F (OrganEmulatorTest, ReceivesAFileDumpByteForByte)
 {
-    const struct { Bytes packet; Bytes payload; } cases[] = {
+    const struct
+    {
+        Bytes packet;
+        Bytes payload;
+    } cases[] = {
         { abcPacket, { 0x61, 0x62, 0x63 } },
         { highBitsPacket, { 0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87 } },
     };
@@ -213,7 +221,9 @@ TEST_F (OrganEmulatorTest, ReceivesAFileDumpByteForByte)
         link.send (c.packet);
         EXPECT_EQ (link.take (1), std::vector<Bytes> { ack0 });
         link.send (endOfFile);
-        ASSERT_TRUE (organ.waitUntil ([&] { return organ.getFileDump().endOfFileReceived; }, 3000));
+        ASSERT_TRUE (organ.waitUntil ([&]
+                                      { return organ.getFileDump().endOfFileReceived; },
+                                      3000));
 
         const auto transfer = organ.getFileDump();
         EXPECT_TRUE (transfer.complete);
@@ -280,7 +290,9 @@ TEST_F (OrganEmulatorTest, RefusesAPacketAsOftenAsAsked)
     EXPECT_EQ (link.take (3), (std::vector<Bytes> { nak4, nak4, ack1 }));
     link.send (endOfFile);
 
-    ASSERT_TRUE (organ.waitUntil ([&] { return organ.getFileDump().complete; }, 3000));
+    ASSERT_TRUE (organ.waitUntil ([&]
+                                  { return organ.getFileDump().complete; },
+                                  3000));
     EXPECT_EQ (organ.getFileDump().payload, (Bytes { 0x61, 0x62, 0x63, 0x64 }));
     EXPECT_EQ (organ.getFileDump().naksSent, 2);
     EXPECT_TRUE (organ.getAnomalies().isEmpty()) << organ.getAnomalies().joinIntoString ("\n");
@@ -290,7 +302,11 @@ TEST_F (OrganEmulatorTest, CancelsBeforeDuringOrAfterTheData)
 {
     using When = emulator::CancelFault::When;
     const Bytes cancel5 { 0xf0, 0x7e, 0x00, 0x7d, 0x05, 0xf7 };
-    const struct { When when; std::vector<Bytes> answers; } cases[] = {
+    const struct
+    {
+        When when;
+        std::vector<Bytes> answers;
+    } cases[] = {
         { When::onHeader, { cancel5 } },
         { When::afterPacket, { ack0, cancel5 } },
         { When::afterEndOfFile, { ack0, ack0, cancel5 } },
@@ -306,7 +322,9 @@ TEST_F (OrganEmulatorTest, CancelsBeforeDuringOrAfterTheData)
         link.send (header (3));
         link.send (abcPacket);
         link.send (endOfFile);
-        ASSERT_TRUE (organ.waitForMessages ([] (auto& m) { return m.size() == 3; }, 3000));
+        ASSERT_TRUE (organ.waitForMessages ([] (auto& m)
+                                            { return m.size() == 3; },
+                                            3000));
         EXPECT_EQ (link.take (c.answers.size()), c.answers) << (int) c.when;
         test::runMessageLoopFor (50);
         EXPECT_EQ (link.received().size(), c.answers.size()) << (int) c.when;
@@ -353,7 +371,9 @@ TEST_F (OrganEmulatorTest, FallsSilentAfterItsPingAnswers)
 
     link.send (identityRequest);   // the first ping is answered, the second is not
     link.send (identityRequest);
-    ASSERT_TRUE (organ.waitForMessages ([] (auto& m) { return m.size() == 6; }, 3000));
+    ASSERT_TRUE (organ.waitForMessages ([] (auto& m)
+                                        { return m.size() == 6; },
+                                        3000));
     EXPECT_EQ (link.take (2, 300).size(), 1u);
 }
 
@@ -369,7 +389,9 @@ TEST_F (OrganEmulatorTest, AnswersOnAnotherPortAndDecoysStaySilent)
     link.send (identityRequest);
     EXPECT_EQ (other.take (1).size(), 1u);
     quiet.send (identityRequest);
-    ASSERT_TRUE (organ.waitForMessages ([] (auto& m) { return m.size() == 2; }, 3000));
+    ASSERT_TRUE (organ.waitForMessages ([] (auto& m)
+                                        { return m.size() == 2; },
+                                        3000));
     test::runMessageLoopFor (100);
     EXPECT_TRUE (link.received().empty());
     EXPECT_TRUE (quiet.received().empty());
@@ -388,12 +410,16 @@ TEST_F (OrganEmulatorTest, VanishesMidTransferAndComesBack)
     link->send (header (3));
     EXPECT_EQ (link->take (1), std::vector<Bytes> { ack0 });
     link->send (abcPacket);
-    ASSERT_TRUE (organ.waitUntil ([&] { return organ.getConnectionCount (organPort, true) == 0; }, 3000));
+    ASSERT_TRUE (organ.waitUntil ([&]
+                                  { return organ.getConnectionCount (organPort, true) == 0; },
+                                  3000));
     EXPECT_TRUE (link->ports->getInputNames().isEmpty());
     EXPECT_TRUE (link->ports->getOutputNames().isEmpty());
     link->send (identityRequest);   // into the void, silently
 
-    ASSERT_TRUE (organ.waitUntil ([&] { return link->ports->getInputNames().size() == 1; }, 3000));
+    ASSERT_TRUE (organ.waitUntil ([&]
+                                  { return link->ports->getInputNames().size() == 1; },
+                                  3000));
     EXPECT_TRUE (link->received().size() == 1);
     link = std::make_unique<EditorLink> (temp.get());
     ASSERT_TRUE (link->isOpen());
@@ -406,21 +432,25 @@ TEST_F (OrganEmulatorTest, RawPacketsReachTheEditorAsTheyAre)
     OrganEmulator organ (options());
     EditorLink link (temp.get());
     ASSERT_TRUE (link.isOpen());
-    ASSERT_TRUE (organ.waitUntil ([&] { return organ.getConnectionCount (organPort, true) == 1; }, 3000));
+    ASSERT_TRUE (organ.waitUntil ([&]
+                                  { return organ.getConnectionCount (organPort, true) == 1; },
+                                  3000));
 
     Bytes overLong (65537, 0x01);
     overLong.front() = 0xf0;
     overLong.back() = 0xf7;
     organ.sendRaw ({ 0xf0, 0x7d, 0x1e, 0x05 });   // truncated
     organ.sendRaw (overLong);
-    organ.sendRaw ({ 0x12, 0x34 });              // garbage
+    organ.sendRaw ({ 0x12, 0x34 });   // garbage
     organ.sendRaw (operationComplete);
     EXPECT_EQ (link.take (1), std::vector<Bytes> { operationComplete });
     test::runMessageLoopFor (50);
     EXPECT_EQ (link.received().size(), 1u);
 
     link.send ({ 0xf0, 0x7d, 0x1e, 0x05 });   // the editor's own fault is noted
-    ASSERT_TRUE (organ.waitUntil ([&] { return organ.getAnomalies().size() == 1; }, 3000));
+    ASSERT_TRUE (organ.waitUntil ([&]
+                                  { return organ.getAnomalies().size() == 1; },
+                                  3000));
 }
 
 TEST_F (OrganEmulatorTest, PlaysParametersOfAnyValueInTheOrgansOwnForms)
@@ -432,7 +462,9 @@ TEST_F (OrganEmulatorTest, PlaysParametersOfAnyValueInTheOrgansOwnForms)
     OrganEmulator organ (o);
     EditorLink link (temp.get());
     ASSERT_TRUE (link.isOpen());
-    ASSERT_TRUE (organ.waitUntil ([&] { return organ.getConnectionCount (organPort, true) == 1; }, 3000));
+    ASSERT_TRUE (organ.waitUntil ([&]
+                                  { return organ.getConnectionCount (organPort, true) == 1; },
+                                  3000));
 
     // The download reports the starting values (float form: index, then the bits 7 at a time).
     link.send (identityRequest);
@@ -444,7 +476,12 @@ TEST_F (OrganEmulatorTest, PlaysParametersOfAnyValueInTheOrgansOwnForms)
     EXPECT_EQ (dump[34], (Bytes { 0xf0, 0x7d, 0x1e, 0x01, 0x22, 0x00, 0x00, 0x00, 0x00, 0x7c, 0x07, 0xf7 }));   // +inf
 
     // Live changes as the organ's panel reports them; the byte form carries items 0..127 only.
-    struct Case { int index; float value; Bytes sent; };
+    struct Case
+    {
+        int index;
+        float value;
+        Bytes sent;
+    };
     const Case cases[] = {
         { 5, nanValue, { 0xf0, 0x7d, 0x1e, 0x01, 0x05, 0x00, 0x00, 0x00, 0x00, 0x7e, 0x07, 0xf7 } },
         { 31, -infinity, { 0xf0, 0x7d, 0x1e, 0x01, 0x1f, 0x00, 0x00, 0x00, 0x00, 0x7c, 0x0f, 0xf7 } },

@@ -37,7 +37,7 @@ juce::File writeProject (const juce::File& file, int32_t model, int32_t revision
     EXPECT_TRUE (writeProjectFile (image, file));
     return file;
 }
-} // namespace
+}   // namespace
 
 TEST (ProjectFileEndToEnd, ProjectOpenedWhileConnectedIsSentToTheOrganParameterByParameter)
 {
@@ -69,8 +69,11 @@ TEST (ProjectFileEndToEnd, ProjectOpenedWhileConnectedIsSentToTheOrganParameterB
 
     const auto bulkEnd = bytesOf (protocol::bulkSendEnd());
     ASSERT_TRUE (rig.organ->waitForMessages ([&] (const std::vector<emulator::Message>& received)
-                                             { return ! received.empty() && received.back().bytes == bulkEnd; }, 8000));
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return Access::messageBox (*rig.editor) == nullptr; }, 2000));
+                                             { return ! received.empty() && received.back().bytes == bulkEnd; },
+                                             8000));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return Access::messageBox (*rig.editor) == nullptr; },
+                                      2000));
     EXPECT_TRUE (rig.boxes->sawBox (transmittingText));
 
     std::vector<emulator::Message> sent;
@@ -153,7 +156,13 @@ TEST (ProjectFileEndToEnd, RefusedFilesLeaveTheParametersAlone)
     wrongMagic[0] = 0x64;
     const std::vector<uint8_t> shortFile (whole.begin(), whole.begin() + 100);
 
-    struct Case { const char* name; std::vector<uint8_t> content; juce::String text; bool movesLastDirectory; };
+    struct Case
+    {
+        const char* name;
+        std::vector<uint8_t> content;
+        juce::String text;
+        bool movesLastDirectory;
+    };
     const Case cases[] = {
         { "Set.txt", whole, notValidText, false },
         { "Set", whole, notValidText, false },
@@ -186,21 +195,30 @@ TEST (ProjectFileEndToEnd, SaveThatCannotWriteSaysSoAndKeepsTheOldFile)
     const juce::String notSavedText ("  The project file could not be saved.  ");
 
     // /proc takes no new file (also for root), so its files stand for a full or read-only disk.
-    struct Case { const char* what; std::function<juce::File (const juce::File& folder)> target; bool saved; };
+    struct Case
+    {
+        const char* what;
+        std::function<juce::File (const juce::File& folder)> target;
+        bool saved;
+    };
     const Case cases[] = {
-        { "an old file in a folder that refuses the write", [] (const juce::File&) { return juce::File ("/proc/version"); }, false },
+        { "an old file in a folder that refuses the write", [] (const juce::File&)
+          { return juce::File ("/proc/version"); },
+          false },
         { "a folder that is a file", [] (const juce::File& folder)
           {
               const auto plain = folder.getChildFile ("plain");
               plain.replaceWithText ("not a folder");
               return plain.getChildFile ("Set.hop");
-          }, false },
+          },
+          false },
         { "an old file in a plain folder", [] (const juce::File& folder)
           {
               const auto old = folder.getChildFile ("Set.hop");
               old.replaceWithText ("old project");
               return old;
-          }, true },
+          },
+          true },
     };
     for (const auto& c : cases)
     {
@@ -208,7 +226,8 @@ TEST (ProjectFileEndToEnd, SaveThatCannotWriteSaysSoAndKeepsTheOldFile)
         Rig rig;
         rig.startEditor();
         const auto target = c.target (rig.folder.get());
-        const auto contentOf = [&target] { return readRegularFile (target, 65536); };
+        const auto contentOf = [&target]
+        { return readRegularFile (target, 65536); };
         const auto before = contentOf();
 
         Access::saveProjectFile (*rig.editor, target);   // returns once its box is answered

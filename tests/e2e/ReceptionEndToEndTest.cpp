@@ -60,8 +60,10 @@ protected:
         ASSERT_NE (input, nullptr);
         input->start();
         ASSERT_TRUE (Access::midiOutput (*editor).open (ports, ports.getOutputNames().indexOf (organPort)));
-        ASSERT_TRUE (organ->waitUntil ([this] { return organ->getConnectionCount (organPort, true) == 1
-                                                       && organ->getConnectionCount (organPort, false) == 1; }, 3000));
+        ASSERT_TRUE (organ->waitUntil ([this]
+                                       { return organ->getConnectionCount (organPort, true) == 1
+                                             && organ->getConnectionCount (organPort, false) == 1; },
+                                       3000));
     }
 
     void TearDown() override
@@ -83,10 +85,11 @@ protected:
         marker.insert (marker.end(), name.toRawUTF8(), name.toRawUTF8() + name.length());
         marker.insert (marker.end(), { 0x00, 0xF7 });
         organ->sendRaw (marker);
-        ASSERT_TRUE (waitFor ([&] { return editor->getTonewheelSlotName (5) == "ALT3 -  " + name; }));
+        ASSERT_TRUE (waitFor ([&]
+                              { return editor->getTonewheelSlotName (5) == "ALT3 -  " + name; }));
     }
 };
-} // namespace
+}   // namespace
 
 TEST_F (ReceptionEndToEnd, TheOrgansParameterAndSlotNameMessagesReachTheEditor)
 {
@@ -94,7 +97,8 @@ TEST_F (ReceptionEndToEnd, TheOrgansParameterAndSlotNameMessagesReachTheEditor)
     organ->sendRaw ({ 0xF0, 0x7D, 0x1E, 0x01, 0x05, 0x00, 0x00, 0x00, 0x20, 0x16, 0x04, 0xF7 });
     organ->sendRaw ({ 0xF0, 0x7D, 0x1E, 0x02, 0x0C, 0x03, 0xF7 });
     organ->sendRaw ({ 0xF0, 0x7D, 0x1E, 0x09, 0x03, 0x00, 0xF7 });
-    ASSERT_TRUE (waitFor ([this] { return editor->getTonewheelSlotName (3) == "ALT1 -  "; }));
+    ASSERT_TRUE (waitFor ([this]
+                          { return editor->getTonewheelSlotName (3) == "ALT1 -  "; }));
 
     EXPECT_LT (now() - sentAt, 2000.0) << "three messages on a local socket, with room for a loaded machine";
     EXPECT_EQ (value (5), 100.0f);
@@ -126,14 +130,13 @@ TEST_F (ReceptionEndToEnd, UnsafeMessagesChangeNothingAndTheInputGoesOn)
     nameWithoutEnd.push_back (0xF7);
 
     const Bytes unsafe[] = {
-        tooLong, nameWithoutEnd,
-        { 0xF0, 0x7D, 0x1E, 0x01, 0x06, 0xF7 },                                          // short
-        { 0xF0, 0x7D, 0x1E, 0x01, 0x7F, 0x7F, 0x00, 0x00, 0x20, 0x16, 0x04, 0xF7 },      // index 16383
-        { 0xF0, 0x7D, 0x1E, 0x02, 0x7F, 0x01, 0xF7 },                                    // index 212
-        { 0xF0, 0x7D, 0x1E, 0x09, 0x06, 'x', 0x00, 0xF7 },                               // slot 6
-        { 0xF0, 0x7D, 0x1E, 0x06, 0x01, 0xF7 },                                          // an echo
-        { 0x90, 0x3C, 0x64 },                                                            // a note
-        { 0xF0, 0x7D },                                                                  // no F7: dropped by the port
+        tooLong, nameWithoutEnd, { 0xF0, 0x7D, 0x1E, 0x01, 0x06, 0xF7 },              // short
+        { 0xF0, 0x7D, 0x1E, 0x01, 0x7F, 0x7F, 0x00, 0x00, 0x20, 0x16, 0x04, 0xF7 },   // index 16383
+        { 0xF0, 0x7D, 0x1E, 0x02, 0x7F, 0x01, 0xF7 },                                 // index 212
+        { 0xF0, 0x7D, 0x1E, 0x09, 0x06, 'x', 0x00, 0xF7 },                            // slot 6
+        { 0xF0, 0x7D, 0x1E, 0x06, 0x01, 0xF7 },                                       // an echo
+        { 0x90, 0x3C, 0x64 },                                                         // a note
+        { 0xF0, 0x7D },                                                               // no F7: dropped by the port
     };
     for (const auto& message : unsafe)
         organ->sendRaw (message);
@@ -145,15 +148,21 @@ TEST_F (ReceptionEndToEnd, UnsafeMessagesChangeNothingAndTheInputGoesOn)
 
 TEST_F (ReceptionEndToEnd, TheEditorsParameterSendsReachTheOrganAsDataBytes)
 {
-    struct Case { uint8_t index; float value; float atOrgan; };
-    const Case cases[] = { { 5, 100.0f, 100.0f }, { 84, -0.0f, -0.0f }, { 97, 2.9f, 2.0f },
-                           { 98, 300.0f, 127.0f }, { 90, -4.0f, 0.0f } };
+    struct Case
+    {
+        uint8_t index;
+        float value;
+        float atOrgan;
+    };
+    const Case cases[] = { { 5, 100.0f, 100.0f }, { 84, -0.0f, -0.0f }, { 97, 2.9f, 2.0f }, { 98, 300.0f, 127.0f }, { 90, -4.0f, 0.0f } };
     for (const auto& c : cases)
     {
         Access::projectImage (*editor).setValue (c.index, c.value);
         editor->sendParameter (c.index);
     }
-    ASSERT_TRUE (organ->waitForMessages ([&] (const auto& received) { return received.size() >= std::size (cases); }, 5000));
+    ASSERT_TRUE (organ->waitForMessages ([&] (const auto& received)
+                                         { return received.size() >= std::size (cases); },
+                                         5000));
 
     for (const auto& c : cases)
         EXPECT_EQ (organ->getParameter (c.index), c.atOrgan) << "parameter " << (int) c.index;

@@ -91,8 +91,7 @@ emulator::Faults delayed (Answer kind, int ms)
     faults.setDelay (kind, ms);
     return faults;
 }
-} // namespace
-
+}   // namespace
 
 TEST (StoreReset, StoreConfirmedShowsItsBoxThenSwitchesTheButtonOff)
 {
@@ -100,7 +99,8 @@ TEST (StoreReset, StoreConfirmedShowsItsBoxThenSwitchesTheButtonOff)
     ASSERT_TRUE (rig.connectedOk);
     const auto before = panelState (*rig.editor);
     bool onWhileBoxOpen = false;
-    rig.boxes->answer (storedText, [&] { onWhileBoxOpen = Access::storeButton (*rig.editor).getToggleState(); return 1; });
+    rig.boxes->answer (storedText, [&]
+                       { onWhileBoxOpen = Access::storeButton (*rig.editor).getToggleState(); return 1; });
 
     rig.click (store);
     ASSERT_TRUE (rig.waitForBox (storedText, 3000));
@@ -129,7 +129,8 @@ TEST (StoreReset, NoConfirmationInTimeShowsTheFailureAndALateOneIsIgnored)
         ConnectedRig rig (delayed (request->answer, confirmationTimeoutMs + 1000));
         ASSERT_TRUE (rig.connectedOk);
         bool onWhileBoxOpen = false;
-        rig.boxes->answer (request->failedText, [&] { onWhileBoxOpen = request->button (*rig.editor).getToggleState(); return 1; });
+        rig.boxes->answer (request->failedText, [&]
+                           { onWhileBoxOpen = request->button (*rig.editor).getToggleState(); return 1; });
 
         rig.click (*request);
         ASSERT_TRUE (rig.waitForBox (request->failedText, confirmationTimeoutMs + 2000));
@@ -142,10 +143,10 @@ TEST (StoreReset, NoConfirmationInTimeShowsTheFailureAndALateOneIsIgnored)
         EXPECT_EQ (rig.editor->getPendingOperation(), noOperation);
 
         ASSERT_TRUE (rig.organ->waitUntil ([&]
-        {
+                                           {
             const auto confirmations = timesOf (rig.organ->getSent(), operationComplete);
-            return ! confirmations.empty() && confirmations.back() > requests[0];
-        }, 3000));
+            return ! confirmations.empty() && confirmations.back() > requests[0]; },
+                                           3000));
         test::runMessageLoopFor (300);
         EXPECT_FALSE (rig.boxes->sawBox (request->doneText));
     }
@@ -179,7 +180,9 @@ TEST (StoreReset, SecondClickWhilePendingDropsTheTimeOutButNotTheConfirmation)
     ASSERT_TRUE (rig.connectedOk);
 
     rig.click (store);
-    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return rig.requestsReceived (store).size() == 1; }, 2000));
+    ASSERT_TRUE (test::runMessageLoopUntil ([&]
+                                            { return rig.requestsReceived (store).size() == 1; },
+                                            2000));
     rig.click (store);
     test::runMessageLoopFor (50);
     EXPECT_FALSE (Access::storeButton (*rig.editor).getToggleState());
@@ -198,7 +201,8 @@ TEST (StoreReset, ResetAnsweredNoSendsNothing)
 {
     ConnectedRig rig;
     ASSERT_TRUE (rig.connectedOk);
-    rig.boxes->answer (resetQuestionText, [] { return 0; });
+    rig.boxes->answer (resetQuestionText, []
+                       { return 0; });
 
     rig.click (reset);
     ASSERT_TRUE (rig.waitForBox (resetQuestionText, 2000));
@@ -228,11 +232,10 @@ TEST (StoreReset, ResetAnsweredYesRefreshesThePanelFromTheOrgansDefaults)
     std::vector<double> atBox;
     bool onWhileBoxOpen = false;
     rig.boxes->answer (resetDoneText, [&]
-    {
+                       {
         atBox = panelState (*rig.editor);
         onWhileBoxOpen = Access::resetButton (*rig.editor).getToggleState();
-        return 1;
-    });
+        return 1; });
 
     const double clickedAt = now();
     Access::resetButton (*rig.editor).triggerClick();
@@ -269,7 +272,9 @@ TEST (StoreReset, AnEarlierRequestsTimeOutLeavesTheLaterRequestPending)
     const double storedAt = rig.click (store);
     test::runMessageLoopFor (2000);
     rig.click (reset);
-    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return rig.requestsReceived (reset).size() == 1; }, 2000));
+    ASSERT_TRUE (test::runMessageLoopUntil ([&]
+                                            { return rig.requestsReceived (reset).size() == 1; },
+                                            2000));
 
     ASSERT_TRUE (rig.waitForBox (storeFailedText, confirmationTimeoutMs + 2000));
     EXPECT_TRUE (paced (rig.boxes->timeOf (storeFailedText) - storedAt, confirmationTimeoutMs));

@@ -84,11 +84,15 @@ struct UploadRig : Rig
         return requests == std::vector<uint8_t> { 0x7D, 0x7E, 0x7C };
     }
 };
-} // namespace
+}   // namespace
 
 TEST (TonewheelUpload, PayloadArrivesWholeAndTheOrganIsDownloadedAgain)
 {
-    struct Case { int payloadSize; int packets; };
+    struct Case
+    {
+        int payloadSize;
+        int packets;
+    };
     const Case cases[] = { { 1000, 10 }, { 104 * 130, 130 }, { 0, 0 } };   // 130: the packet number wraps
 
     for (const auto& c : cases)
@@ -99,7 +103,9 @@ TEST (TonewheelUpload, PayloadArrivesWholeAndTheOrganIsDownloadedAgain)
         const auto slotName = rig.editor->getTonewheelSlotName (4);
         rig.upload (4, payload);
 
-        ASSERT_TRUE (rig.organ->waitUntil ([&] { return rig.organ->getFileDump().complete; }, 10000));
+        ASSERT_TRUE (rig.organ->waitUntil ([&]
+                                           { return rig.organ->getFileDump().complete; },
+                                           10000));
         const auto dump = rig.organ->getFileDump();
         EXPECT_EQ (dump.type, (std::array<uint8_t, 4> { 'A', 'C', '2', 0 }));
         EXPECT_EQ (dump.declaredLength, (uint32_t) c.payloadSize);
@@ -113,7 +119,9 @@ TEST (TonewheelUpload, PayloadArrivesWholeAndTheOrganIsDownloadedAgain)
         EXPECT_EQ (rig.countReceived (endOfFile), 1);
 
         const double eofAt = rig.timeReceived (endOfFile);
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.identifiedAndDownloadedAfter (eofAt) && rig.editor->isConnected(); }, 5000));
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+                                          { return rig.identifiedAndDownloadedAfter (eofAt) && rig.editor->isConnected(); },
+                                          5000));
         EXPECT_EQ (Access::messageBox (*rig.editor), nullptr) << "done closes the progress box";
         EXPECT_EQ (Access::uploadState (*rig.editor).load(), uploadFinished);
         EXPECT_TRUE (rig.organ->getAnomalies().isEmpty()) << rig.organ->getAnomalies().joinIntoString ("\n");
@@ -122,7 +130,13 @@ TEST (TonewheelUpload, PayloadArrivesWholeAndTheOrganIsDownloadedAgain)
 
 TEST (TonewheelUpload, RefusalsAbortWithTheOrgansErrorText)
 {
-    struct Case { const char* what; emulator::Faults faults; const char* text; bool editorCancels; };
+    struct Case
+    {
+        const char* what;
+        emulator::Faults faults;
+        const char* text;
+        bool editorCancels;
+    };
 
     emulator::Faults threeNaks;
     threeNaks.nak = { 2, 3, 4 };
@@ -159,7 +173,9 @@ TEST (TonewheelUpload, RefusalsAbortWithTheOrgansErrorText)
         }
 
         // Once the box is answered the editor identifies the organ and downloads it again.
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.identifiedAndDownloadedAfter (abortAt) && rig.editor->isConnected(); }, 5000));
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+                                          { return rig.identifiedAndDownloadedAfter (abortAt) && rig.editor->isConnected(); },
+                                          5000));
     }
 }
 
@@ -170,7 +186,9 @@ TEST (TonewheelUpload, UserCancelStopsTheTransfer)
     UploadRig rig (faults);
     rig.upload (5, patternPayload (1000));
 
-    ASSERT_TRUE (rig.organ->waitUntil ([&] { return rig.organ->getFileDump().packetsAccepted == 1; }, 5000));
+    ASSERT_TRUE (rig.organ->waitUntil ([&]
+                                       { return rig.organ->getFileDump().packetsAccepted == 1; },
+                                       5000));
     auto* box = Access::messageBox (*rig.editor);
     ASSERT_NE (box, nullptr);
     juce::Button* cancelButton = nullptr;
@@ -189,7 +207,9 @@ TEST (TonewheelUpload, UserCancelStopsTheTransfer)
     EXPECT_EQ (Access::uploadState (*rig.editor).load(), uploadFinished);
 
     // Once the box is answered the organ is identified afresh; the transfer sent nothing more.
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.identifiedAndDownloadedAfter (boxAt) && rig.editor->isConnected(); }, 5000));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return rig.identifiedAndDownloadedAfter (boxAt) && rig.editor->isConnected(); },
+                                      5000));
     EXPECT_EQ (rig.countReceived (endOfFile), 0);
     EXPECT_EQ (rig.organ->getFileDump().packetsAccepted, 1);
 }
@@ -225,7 +245,10 @@ TEST (TonewheelUpload, LateHandshakesLeaveTheLostConnectionBoxAlone)
     // while it is open is played from inside that loop: the handshakes that were on their way
     // when the watchdog gave up (each ACK posts progress, the third done), then a look at the
     // box a while later, then the box is closed.
-    struct Seen { bool played = false, sameBox = false, sameText = false, timeOutArmed = true, finished = false; };
+    struct Seen
+    {
+        bool played = false, sameBox = false, sameText = false, timeOutArmed = true, finished = false;
+    };
     Seen seen;
     juce::Component::SafePointer<CustomAlertWindow> lostBox;
     juce::String lostDescription;
@@ -238,7 +261,8 @@ TEST (TonewheelUpload, LateHandshakesLeaveTheLostConnectionBoxAlone)
         {
             if (box == nullptr || ! box->getDescription().endsWith (lostText))
             {
-                juce::Timer::callAfterDelay (5, [&] { look(); });
+                juce::Timer::callAfterDelay (5, [&]
+                                             { look(); });
                 return;
             }
             lostBox = box;
@@ -246,7 +270,8 @@ TEST (TonewheelUpload, LateHandshakesLeaveTheLostConnectionBoxAlone)
             for (int packet = 0; packet < 3; ++packet)
                 Access::receive (*rig.editor, ack);
             seen.played = true;
-            juce::Timer::callAfterDelay (300, [&] { look(); });
+            juce::Timer::callAfterDelay (300, [&]
+                                         { look(); });
             return;
         }
         seen.sameBox = box != nullptr && box == lostBox.getComponent();
@@ -256,10 +281,13 @@ TEST (TonewheelUpload, LateHandshakesLeaveTheLostConnectionBoxAlone)
         if (box != nullptr)
             box->exitModalState (1);
     };
-    juce::Timer::callAfterDelay (5, [&] { look(); });
+    juce::Timer::callAfterDelay (5, [&]
+                                 { look(); });
 
     rig.upload (3, patternPayload (300));   // three packets
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return seen.finished; }, 10000));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return seen.finished; },
+                                      10000));
     EXPECT_TRUE (rig.boxes->sawBox (lostText));
     EXPECT_TRUE (seen.sameBox) << "a late done closed the lost-connection box";
     EXPECT_TRUE (seen.sameText) << "a late progress rewrote the lost-connection box";

@@ -140,7 +140,7 @@ void buildMessages (const uint8_t* data, size_t size)
     std::copy_n (data, std::min (size, name.size()), name.begin());
     checkSysEx (orvane::filedump::header (orvane::filedump::typeForSlot (3 + data[1] % 3), bits, name));
 }
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {

@@ -47,9 +47,9 @@ juce::String firstButtonText (juce::Component& box)
             return button->getButtonText();
     return {};
 }
-} // namespace
+}   // namespace
 
-} // namespace orvane::fuzz
+}   // namespace orvane::fuzz
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
@@ -198,4 +198,4 @@ std::vector<juce::MidiMessage> splitIntoMessages (const uint8_t* data, size_t si
     }
     return messages;
 }
-} // namespace orvane::fuzz
+}   // namespace orvane::fuzz

@@ -71,4 +71,4 @@ void checkWellFormed (const std::vector<Bytes>& messages);
     its F7 (one is added where another status byte or the end cuts it short); stray data bytes
     are dropped, as a port drops them. */
 std::vector<juce::MidiMessage> splitIntoMessages (const uint8_t* data, size_t size);
-} // namespace orvane::fuzz
+}   // namespace orvane::fuzz

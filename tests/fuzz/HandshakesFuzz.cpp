@@ -64,7 +64,7 @@ void pressCancel (FuzzEditor& editor)
         if (box->isCurrentlyModal (false) && box->getNumButtons() == 1)
             box->exitModalState (2);
 }
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
@@ -91,7 +91,11 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
         static constexpr uint8_t kinds[] = { 0x7F, 0x7E, 0x7D, 0x7C, 0x7B };
         switch (op & 7)
         {
-            case 0: case 1: case 2: case 3: case 4:
+            case 0:
+            case 1:
+            case 2:
+            case 3:
+            case 4:
             {
                 const Bytes m { 0xF0, 0x7E, device, kinds[op & 7], value, 0xF7 };
                 Access::receive (*editor, midi (m));
@@ -103,7 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
                 Access::receive (*editor, midi (m));
                 break;
             }
-            case 6: pressCancel (editor); editor.settle(); break;
+            case 6:
+                pressCancel (editor);
+                editor.settle();
+                break;
             default: editor.settle(); break;
         }
     }

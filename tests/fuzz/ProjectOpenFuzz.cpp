@@ -41,7 +41,7 @@ void checkOpened (MainContentComponent& editor, const orvane::ProjectFileContent
     if (image.modelIndex.load() != model || image.hardwareRevision.load() != revision)
         fail ("the organ identity after OPEN is not the one expected");
 }
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {

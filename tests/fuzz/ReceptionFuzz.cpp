@@ -22,7 +22,13 @@ namespace
 {
 using namespace orvane::fuzz;
 
-enum UploadStage { noUpload, headerStage, packetStage, finishedStage };
+enum UploadStage
+{
+    noUpload,
+    headerStage,
+    packetStage,
+    finishedStage
+};
 
 const Bytes ack { 0xF0, 0x7E, 0x00, 0x7F, 0x00, 0xF7 };
 
@@ -57,7 +63,7 @@ void prepareUpload (FuzzEditor& editor, UploadStage stage, int payloadSize)
         receive (editor, ack);
     editor.settle();
 }
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {

@@ -39,7 +39,7 @@ void checkFilled (MainContentComponent& editor, const orvane::tonewheel::Content
     if (sent.size() != 1 || sent.front() != bytesOf (header))
         fail ("the header sent is not the file's");
 }
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {

@@ -17,14 +17,13 @@ class FreezeAlarm
 public:
     FreezeAlarm (juce::String caseName, int seconds)
         : watcher ([this, caseName, seconds]
-          {
+                   {
               std::unique_lock<std::mutex> lock (mutex);
               if (! finished.wait_for (lock, std::chrono::seconds (seconds), [this] { return done; }))
               {
                   std::cerr << "The message loop froze in: " << caseName << std::endl;
                   std::_Exit (1);
-              }
-          })
+              } })
     {
     }
 
@@ -44,4 +43,4 @@ private:
     bool done = false;
     std::thread watcher;
 };
-} // namespace orvane::test
+}   // namespace orvane::test

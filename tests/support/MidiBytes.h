@@ -25,4 +25,4 @@ inline std::string hex (const Bytes& bytes)
 {
     return juce::String::toHexString (bytes.data(), (int) bytes.size()).toStdString();
 }
-} // namespace orvane::test
+}   // namespace orvane::test

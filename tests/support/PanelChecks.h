@@ -29,4 +29,4 @@ inline juce::StringArray widgetsShowingWhatTheyCannotHold (juce::Component& pare
     }
     return faults;
 }
-} // namespace orvane::test
+}   // namespace orvane::test

@@ -48,4 +48,4 @@ public:
 private:
     std::shared_ptr<SentMessages> sent;
 };
-} // namespace orvane::test
+}   // namespace orvane::test

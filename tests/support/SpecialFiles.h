@@ -21,8 +21,8 @@ inline const char* describe (SpecialFile kind)
 {
     switch (kind)
     {
-        case SpecialFile::fifo:        return "FIFO";
-        case SpecialFile::folder:      return "folder";
+        case SpecialFile::fifo: return "FIFO";
+        case SpecialFile::folder: return "folder";
         case SpecialFile::endlessLink: return "link to /dev/zero";
         case SpecialFile::failingRead: return "link to /proc/self/mem";
     }
@@ -35,8 +35,8 @@ inline bool makeSpecialFile (const juce::File& file, SpecialFile kind)
     const auto path = file.getFullPathName().toStdString();
     switch (kind)
     {
-        case SpecialFile::fifo:        return ::mkfifo (path.c_str(), 0644) == 0;
-        case SpecialFile::folder:      return file.createDirectory().wasOk();
+        case SpecialFile::fifo: return ::mkfifo (path.c_str(), 0644) == 0;
+        case SpecialFile::folder: return file.createDirectory().wasOk();
         case SpecialFile::endlessLink: return ::symlink ("/dev/zero", path.c_str()) == 0;
         case SpecialFile::failingRead: return ::symlink ("/proc/self/mem", path.c_str()) == 0;
     }
@@ -45,4 +45,4 @@ inline bool makeSpecialFile (const juce::File& file, SpecialFile kind)
 
 constexpr SpecialFile allSpecialFiles[] = { SpecialFile::fifo, SpecialFile::folder, SpecialFile::endlessLink,
                                             SpecialFile::failingRead };
-} // namespace orvane::test
+}   // namespace orvane::test

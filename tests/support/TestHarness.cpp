@@ -38,7 +38,7 @@ TemporaryFolder::~TemporaryFolder()
     std::error_code ignored;
     std::filesystem::remove_all (folder.getFullPathName().toStdString(), ignored);
 }
-} // namespace orvane::test
+}   // namespace orvane::test
 
 int main (int argc, char** argv)
 {

@@ -25,4 +25,4 @@ public:
 private:
     juce::File folder;
 };
-} // namespace orvane::test
+}   // namespace orvane::test

@@ -13,17 +13,22 @@ std::string asText (const juce::MemoryBlock& block)
 {
     return std::string (static_cast<const char*> (block.getData()), block.getSize());
 }
-} // namespace
+}   // namespace
 
 TEST (BoundedFileRead, ReadsAPlainFileUpToOneByteOverTheLimit)
 {
     const TemporaryFolder folder;
-    struct Case { const char* content; size_t limit; const char* read; };
+    struct Case
+    {
+        const char* content;
+        size_t limit;
+        const char* read;
+    };
     const Case cases[] = {
         { "", 8, "" },
         { "organ", 8, "organ" },
-        { "drawbars", 8, "drawbars" },           // exactly the limit
-        { "drawbar set", 8, "drawbar s" },       // one byte more, so the caller sees it is longer
+        { "drawbars", 8, "drawbars" },       // exactly the limit
+        { "drawbar set", 8, "drawbar s" },   // one byte more, so the caller sees it is longer
     };
     for (const auto& c : cases)
     {

@@ -36,8 +36,7 @@ int countDifferingPixels (const juce::Image& a, const juce::Image& b)
 ::testing::AssertionResult isNear (juce::Colour actual, juce::uint32 expectedArgb)
 {
     const juce::Colour expected (expectedArgb);
-    const int channels[][2] = { { actual.getAlpha(), expected.getAlpha() }, { actual.getRed(), expected.getRed() },
-                                { actual.getGreen(), expected.getGreen() }, { actual.getBlue(), expected.getBlue() } };
+    const int channels[][2] = { { actual.getAlpha(), expected.getAlpha() }, { actual.getRed(), expected.getRed() }, { actual.getGreen(), expected.getGreen() }, { actual.getBlue(), expected.getBlue() } };
     for (const auto& channel : channels)
         if (std::abs (channel[0] - channel[1]) > 3)
             return ::testing::AssertionFailure() << actual.toString() << " is not " << expected.toString();
@@ -59,11 +58,16 @@ juce::Label* labelOf (juce::ComboBox& box)
             return label;
     return nullptr;
 }
-} // namespace
+}   // namespace
 
 TEST (CustomComboBox, LabelAndArrowFollowTheBoxWidth)
 {
-    struct Case { int width; juce::Rectangle<int> label; float corners[6]; };
+    struct Case
+    {
+        int width;
+        juce::Rectangle<int> label;
+        float corners[6];
+    };
     const Case cases[] = {
         { 140, { 1, 1, 119, 22 }, { 125, 9, 135, 9, 130, 15 } },
         { 280, { 1, 1, 259, 22 }, { 265, 9, 275, 9, 270, 15 } },
@@ -110,10 +114,16 @@ TEST (CustomComboBox, FaceIsFilledAndOutlinedOnItsOuterPixels)
 
 TEST (CustomComboBox, ArrowFadesWhenTheBoxOrAParentIsDisabled)
 {
-    struct Case { const char* name; bool boxEnabled; bool parentEnabled; juce::uint32 arrow; };
+    struct Case
+    {
+        const char* name;
+        bool boxEnabled;
+        bool parentEnabled;
+        juce::uint32 arrow;
+    };
     const Case cases[] = {
         { "enabled", true, true, 0x99000000 },
-        { "box disabled", false, true, 0x2E000000 },     // 153 x 0.3 = 45.9 -> 46
+        { "box disabled", false, true, 0x2E000000 },   // 153 x 0.3 = 45.9 -> 46
         { "parent disabled", true, false, 0x2E000000 },
     };
 
@@ -136,7 +146,14 @@ TEST (CustomComboBox, ArrowFadesWhenTheBoxOrAParentIsDisabled)
 
 TEST (CustomComboBox, PopupItemsTakeTheirHeightFromTheFontAlone)
 {
-    struct Case { float fontHeight; bool separator; int standardHeight; int width; int height; };
+    struct Case
+    {
+        float fontHeight;
+        bool separator;
+        int standardHeight;
+        int width;
+        int height;
+    };
     const Case cases[] = {
         { 15.0f, false, 22, -1, 20 },   // 19.5 -> 20
         { 15.0f, false, 0, -1, 20 },
@@ -184,7 +201,11 @@ TEST (CustomComboBox, GainingTheFocusDoesNotRepaint)
 {
     struct CountingBox : CustomComboBox
     {
-        void paint (juce::Graphics& g) override { ++paints; CustomComboBox::paint (g); }
+        void paint (juce::Graphics& g) override
+        {
+            ++paints;
+            CustomComboBox::paint (g);
+        }
         int paints = 0;
     };
 
@@ -195,7 +216,9 @@ TEST (CustomComboBox, GainingTheFocusDoesNotRepaint)
     box.setBounds (20, 20, 140, 24);
     window.addToDesktop (0);
     window.setVisible (true);
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return box.paints > 0; }, 5000));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return box.paints > 0; },
+                                      5000));
     runMessageLoopFor (100);
 
     box.paints = 0;
@@ -205,7 +228,9 @@ TEST (CustomComboBox, GainingTheFocusDoesNotRepaint)
 
     // Losing it still repaints, which shows that a repaint would have been seen.
     box.focusLost (juce::Component::focusChangedDirectly);
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return box.paints > 0; }, 5000));
+    EXPECT_TRUE (runMessageLoopUntil ([&]
+                                      { return box.paints > 0; },
+                                      5000));
 }
 
 TEST (CustomWidgets, EachWidgetOwnsItsLookAndDeletesIt)
@@ -236,7 +261,13 @@ TEST (CustomWidgets, EachWidgetOwnsItsLookAndDeletesIt)
 
 TEST (CustomAlertWindow, SizesFollowTheFont)
 {
-    struct Case { juce::Font font; int buttonHeight; float buttonText; float title; };
+    struct Case
+    {
+        juce::Font font;
+        int buttonHeight;
+        float buttonText;
+        float title;
+    };
     const Case cases[] = {
         { juce::Font ("Arial", 20.0f, juce::Font::plain), 28, 16.0f, 22.0f },
         { juce::Font ("Arial", 17.0f, juce::Font::plain), 23, 13.6f, 18.7f },   // 23.8 truncated
@@ -282,7 +313,11 @@ TEST (CustomAlertWindow, FaceCoversTheBoxAndTheOutlineItsOuterPixels)
 
 TEST (ArialTypeface, StandInIsArialElseLiberationSans)
 {
-    struct Case { juce::StringArray installed; const char* expected; };
+    struct Case
+    {
+        juce::StringArray installed;
+        const char* expected;
+    };
     const Case cases[] = {
         { { "DejaVu Sans", "Arial", "Liberation Sans" }, "Arial" },
         { { "DejaVu Sans", "Liberation Sans" }, "Liberation Sans" },
@@ -317,9 +352,12 @@ TEST_F (ArialThroughTheDefaultLook, ArialKeepsItsStyles)
     if (family.isEmpty())
         GTEST_SKIP() << "neither Arial nor Liberation Sans is installed";
 
-    struct Case { int style; const char* face; };
-    const Case cases[] = { { juce::Font::plain, "Regular" }, { juce::Font::bold, "Bold" },
-                           { juce::Font::italic, "Italic" }, { juce::Font::bold | juce::Font::italic, "Bold Italic" } };
+    struct Case
+    {
+        int style;
+        const char* face;
+    };
+    const Case cases[] = { { juce::Font::plain, "Regular" }, { juce::Font::bold, "Bold" }, { juce::Font::italic, "Italic" }, { juce::Font::bold | juce::Font::italic, "Bold Italic" } };
     for (const auto& c : cases)
     {
         const auto typeface = juce::Font ("Arial", 20.0f, c.style).getTypefacePtr();

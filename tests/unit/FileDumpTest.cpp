@@ -39,16 +39,20 @@ Bytes receivePacket (const Bytes& packet)
             payload.push_back ((uint8_t) (packet[i] | (((packet[group] >> (6 - (i - group - 1))) & 1) << 7)));
     return payload;
 }
-} // namespace
+}   // namespace
 
 TEST (FileDump, DataPacketsOfTheWorkedExamples)
 {
-    struct Case { uint8_t packetNumber; Bytes payload; Bytes expected; };
+    struct Case
+    {
+        uint8_t packetNumber;
+        Bytes payload;
+        Bytes expected;
+    };
     const Case cases[] = {
         { 0x00, { 0x61, 0x62, 0x63 }, { 0xF0, 0x7E, 0x00, 0x07, 0x02, 0x00, 0x03, 0x00, 0x61, 0x62, 0x63, 0x18, 0xF7 } },
         { 0x05, { 0x80, 0xFF, 0x01 }, { 0xF0, 0x7E, 0x00, 0x07, 0x02, 0x05, 0x03, 0x60, 0x00, 0x7F, 0x01, 0x63, 0xF7 } },
-        { 0x00, { 0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87 },
-          { 0xF0, 0x7E, 0x00, 0x07, 0x02, 0x00, 0x09, 0x7F, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x40, 0x07, 0x4D, 0xF7 } },
+        { 0x00, { 0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87 }, { 0xF0, 0x7E, 0x00, 0x07, 0x02, 0x00, 0x09, 0x7F, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x40, 0x07, 0x4D, 0xF7 } },
     };
     for (const auto& c : cases)
     {
@@ -60,7 +64,13 @@ TEST (FileDump, DataPacketsOfTheWorkedExamples)
 
 TEST (FileDump, ChunksOfEverySizeEncodeAndReadBack)
 {
-    struct Case { int n; int encoded; uint8_t count; size_t packetLength; };
+    struct Case
+    {
+        int n;
+        int encoded;
+        uint8_t count;
+        size_t packetLength;
+    };
     const Case landmarks[] = { { 1, 2, 0x01, 11 }, { 7, 8, 0x07, 17 }, { 8, 10, 0x09, 19 }, { 104, 119, 0x76, 128 } };
     for (const auto& c : landmarks)
     {
@@ -129,20 +139,25 @@ TEST (FileDump, EndOfFileAndCancel)
 TEST (FileDump, RecognisesTheOrgansHandshakes)
 {
     using Kind = Handshake::Kind;
-    struct Case { Bytes message; Kind kind; uint8_t code; };
+    struct Case
+    {
+        Bytes message;
+        Kind kind;
+        uint8_t code;
+    };
     const Case cases[] = {
         { { 0xF0, 0x7E, 0x00, 0x7F, 0x03, 0xF7 }, Kind::ack, 0x03 },
-        { { 0xF0, 0x7E, 0x7F, 0x7F, 0x00, 0xF7 }, Kind::ack, 0x00 },      // any device ID
+        { { 0xF0, 0x7E, 0x7F, 0x7F, 0x00, 0xF7 }, Kind::ack, 0x00 },   // any device ID
         { { 0xF0, 0x7E, 0x10, 0x7E, 0x02, 0xF7 }, Kind::nak, 0x02 },
         { { 0xF0, 0x7E, 0x00, 0x7D, 0x04, 0xF7 }, Kind::cancel, 0x04 },
         { { 0xF0, 0x7E, 0x00, 0x7D, 0x09, 0x00, 0xF7 }, Kind::cancel, 0x09 },
-        { { 0xF0, 0x7E, 0x00, 0x7C, 0x01, 0xF7 }, Kind::ignored, 0 },     // WAIT
-        { { 0xF0, 0x7E, 0x00, 0x7B, 0x00, 0xF7 }, Kind::ignored, 0 },     // EOF
+        { { 0xF0, 0x7E, 0x00, 0x7C, 0x01, 0xF7 }, Kind::ignored, 0 },   // WAIT
+        { { 0xF0, 0x7E, 0x00, 0x7B, 0x00, 0xF7 }, Kind::ignored, 0 },   // EOF
         { { 0xF0, 0x7E, 0x00, 0x07, 0x02, 0x00, 0x03, 0x00, 0x61, 0x62, 0x63, 0x18, 0xF7 }, Kind::ignored, 0 },
         { { 0xF0, 0x7E, 0x00, 0x06, 0x02, 0xF7 }, Kind::ignored, 0 },
-        { { 0xF0, 0x7E, 0x00, 0x7F, 0xF7 }, Kind::ignored, 0 },           // too short
+        { { 0xF0, 0x7E, 0x00, 0x7F, 0xF7 }, Kind::ignored, 0 },   // too short
         { { 0xF0, 0x7E, 0x00, 0xF7 }, Kind::ignored, 0 },
-        { { 0xF0, 0x7D, 0x00, 0x7F, 0x00, 0xF7 }, Kind::ignored, 0 },     // not universal
+        { { 0xF0, 0x7D, 0x00, 0x7F, 0x00, 0xF7 }, Kind::ignored, 0 },   // not universal
     };
     for (const auto& c : cases)
     {
@@ -195,12 +210,16 @@ TEST_F (TonewheelPacket, SendsNothingForAChunkOutsideTheBufferOrWithoutAnOutput)
 {
     auto* buffer = Access::uploadBuffer (editor);
     const uint8_t outside[maxChunkSize] = {};
-    struct Case { const uint8_t* cursor; uint8_t size; };
+    struct Case
+    {
+        const uint8_t* cursor;
+        uint8_t size;
+    };
     const Case cases[] = {
-        { nullptr, 1 },                                    // no upload yet
+        { nullptr, 1 },   // no upload yet
         { buffer, 0 },
         { buffer, maxChunkSize + 1 },
-        { buffer + maxTonewheelFileSize - 3, 4 },          // runs past the end
+        { buffer + maxTonewheelFileSize - 3, 4 },   // runs past the end
         { buffer + maxTonewheelFileSize, 1 },
         { outside, 1 },
     };

@@ -7,10 +7,18 @@ using namespace orvane::identity;
 // From the reply's bytes, through the one decoder the reception uses.
 TEST (Identity, FirmwareTextFollowsTheReleaseRule)
 {
-    struct Case { uint8_t a, b1, b2; const char* text; };
+    struct Case
+    {
+        uint8_t a, b1, b2;
+        const char* text;
+    };
     const Case cases[] = {
-        { 1, 2, 0, "rel 1.2" },     { 1, 25, 0, "rel 1.25" },   { 1, 20, 6, "rel 1.2.6" },
-        { 2, 100, 3, "rel 2.10.3" }, { 0, 0, 0, "rel 0.0" },    { 1, 30, 0, "rel 1.3.0" },
+        { 1, 2, 0, "rel 1.2" },
+        { 1, 25, 0, "rel 1.25" },
+        { 1, 20, 6, "rel 1.2.6" },
+        { 2, 100, 3, "rel 2.10.3" },
+        { 0, 0, 0, "rel 0.0" },
+        { 1, 30, 0, "rel 1.3.0" },
         { 255, 255, 255, "rel 255.51.0" },
     };
     for (const auto& c : cases)
@@ -23,10 +31,22 @@ TEST (Identity, FirmwareTextFollowsTheReleaseRule)
 
 TEST (Identity, RefusalReasonsInTheirOrder)
 {
-    struct Case { uint8_t protocol; int model, revision, reason; };
+    struct Case
+    {
+        uint8_t protocol;
+        int model, revision, reason;
+    };
     const Case cases[] = {
-        { 5, 0, 0, 0 },  { 5, 3, 1, 0 },   { 0, 0, 0, 2 },  { 4, 9, 9, 2 },  { 6, 0, 0, 1 },
-        { 255, 0, 0, 1 }, { 5, 4, 0, 3 },  { 5, 1, 2, 3 },  { 5, -1, 0, 3 }, { 5, -3, 0, 3 },
+        { 5, 0, 0, 0 },
+        { 5, 3, 1, 0 },
+        { 0, 0, 0, 2 },
+        { 4, 9, 9, 2 },
+        { 6, 0, 0, 1 },
+        { 255, 0, 0, 1 },
+        { 5, 4, 0, 3 },
+        { 5, 1, 2, 3 },
+        { 5, -1, 0, 3 },
+        { 5, -3, 0, 3 },
         { 5, 0, 255, 3 },
     };
     for (const auto& c : cases)

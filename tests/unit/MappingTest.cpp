@@ -27,13 +27,20 @@ struct StoredValues
     }
     ParameterValues p;
 };
-} // namespace
+}   // namespace
 
 //==============================================================================
 // Slider value to parameter value, with the exact single-precision results the organ gets.
 TEST (ParameterMapping, SliderValuesGiveTheParametersInSinglePrecision)
 {
-    struct Case { int index; float v; int revision; float expected; const char* what; };
+    struct Case
+    {
+        int index;
+        float v;
+        int revision;
+        float expected;
+        const char* what;
+    };
     const Case cases[] = {
         { 0, 0.0f, 0, 100.0f, "0 dB is level 100" },
         { 1, 0.0f, 0, 100.0f, "the second click level follows the same rule" },
@@ -62,7 +69,12 @@ TEST (ParameterMapping, SliderValuesGiveTheParametersInSinglePrecision)
 
 TEST (ParameterMapping, ChorusPairIsComputedFromBothSliders)
 {
-    struct Case { double mix, level; int revision; float p31, p34; };
+    struct Case
+    {
+        double mix, level;
+        int revision;
+        float p31, p34;
+    };
     const Case cases[] = {
         { 100.0, 0.0, 0, -12.5f, -5.5f },
         { 150.0, 0.0, 0, -6.5f, -8.5f },
@@ -87,12 +99,26 @@ TEST (ParameterMapping, ChorusPairIsComputedFromBothSliders)
 
 TEST (ParameterMapping, ShownValuesOfTheDefaults)
 {
-    struct Case { int index; int revision; float expected; float tolerance; };
+    struct Case
+    {
+        int index;
+        int revision;
+        float expected;
+        float tolerance;
+    };
     const Case cases[] = {
-        { 0, 0, 0.0f, 0.0f },  { 2, 0, -0.91515f, 1.0e-4f }, { 3, 0, -10.4576f, 1.0e-4f },
-        { 39, 0, 100.0f, 0.0f }, { 45, 0, 100.0f, 0.0f }, { 57, 1, 100.0f, 0.0f },
-        { 31, 0, 100.0f, 0.0f }, { 31, 1, 100.0f, 0.0f }, { 30, 0, 0.0f, 0.0f },
-        { 30, 1, 0.0f, 0.0f },   { 35, 1, 10.0f, 1.0e-5f }, { 29, 0, 6.8567f, 0.0f },
+        { 0, 0, 0.0f, 0.0f },
+        { 2, 0, -0.91515f, 1.0e-4f },
+        { 3, 0, -10.4576f, 1.0e-4f },
+        { 39, 0, 100.0f, 0.0f },
+        { 45, 0, 100.0f, 0.0f },
+        { 57, 1, 100.0f, 0.0f },
+        { 31, 0, 100.0f, 0.0f },
+        { 31, 1, 100.0f, 0.0f },
+        { 30, 0, 0.0f, 0.0f },
+        { 30, 1, 0.0f, 0.0f },
+        { 35, 1, 10.0f, 1.0e-5f },
+        { 29, 0, 6.8567f, 0.0f },
     };
     for (const auto& c : cases)
     {
@@ -121,11 +147,22 @@ TEST (ParameterMapping, ChorusLevelFollowsTheSnappedMix)
 TEST (ParameterMapping, ShownSliderValueIsFiniteAndInsideTheRange)
 {
     const double inf = std::numeric_limits<double>::infinity();
-    struct Case { double value; double minimum, maximum; double shown; };
+    struct Case
+    {
+        double value;
+        double minimum, maximum;
+        double shown;
+    };
     const Case cases[] = {
-        { std::nan (""), -12.0, 12.0, -12.0 }, { inf, -12.0, 12.0, 12.0 }, { -inf, -12.0, 12.0, -12.0 },
-        { 0.0, 50.0, 150.0, 50.0 },            { -5.0, 0.0, 127.0, 0.0 },  { 1.0e300, 0.0, 127.0, 127.0 },
-        { -1.0e300, 0.0, 127.0, 0.0 },         { 3.25, -12.0, 12.0, 3.25 }, { 12.0, -12.0, 12.0, 12.0 },
+        { std::nan (""), -12.0, 12.0, -12.0 },
+        { inf, -12.0, 12.0, 12.0 },
+        { -inf, -12.0, 12.0, -12.0 },
+        { 0.0, 50.0, 150.0, 50.0 },
+        { -5.0, 0.0, 127.0, 0.0 },
+        { 1.0e300, 0.0, 127.0, 127.0 },
+        { -1.0e300, 0.0, 127.0, 0.0 },
+        { 3.25, -12.0, 12.0, 3.25 },
+        { 12.0, -12.0, 12.0, 12.0 },
     };
     for (const auto& c : cases)
         EXPECT_EQ (shownSliderValue (c.value, c.minimum, c.maximum), c.shown)
@@ -142,7 +179,11 @@ TEST (ParameterMapping, ShownSliderValueIsFiniteAndInsideTheRange)
 
 TEST (ParameterMapping, SliderTargetsAndTheirSendOrder)
 {
-    struct Case { int index; std::vector<int> stored, sent; };
+    struct Case
+    {
+        int index;
+        std::vector<int> stored, sent;
+    };
     const Case cases[] = {
         { 0, { 0, 1 }, { 0, 1 } },
         { 30, { 30 }, { 30, 39 } },
@@ -167,10 +208,20 @@ TEST (ParameterMapping, SliderTargetsAndTheirSendOrder)
 
 TEST (ParameterMapping, SelectorPositionTruncatesTowardZero)
 {
-    struct Case { float value; int position; };
+    struct Case
+    {
+        float value;
+        int position;
+    };
     const Case cases[] = {
-        { 0.0f, 0 }, { 1.9f, 1 }, { 2.0f, 2 }, { -0.5f, 0 }, { -1.0f, -1 },
-        { std::nanf (""), -1 }, { 1.0e20f, -1 }, { -1.0e20f, -1 },
+        { 0.0f, 0 },
+        { 1.9f, 1 },
+        { 2.0f, 2 },
+        { -0.5f, 0 },
+        { -1.0f, -1 },
+        { std::nanf (""), -1 },
+        { 1.0e20f, -1 },
+        { -1.0e20f, -1 },
     };
     for (const auto& c : cases)
         EXPECT_EQ (selectorPositionFor (c.value), c.position) << c.value;
@@ -178,11 +229,23 @@ TEST (ParameterMapping, SelectorPositionTruncatesTowardZero)
 
 TEST (OverdrivePresets, FoundByTheFirstAndSeventhValue)
 {
-    struct Case { float first, seventh; int row; };
+    struct Case
+    {
+        float first, seventh;
+        int row;
+    };
     const Case cases[] = {
-        { -6.0f, 0.3f, 0 }, { -2.0f, 2.0f, 1 }, { -6.0f, 3.0f, 2 }, { 6.0f, 1.0f, 3 },
-        { -3.0f, 0.1f, 4 }, { -3.0f, 3.0f, 5 }, { -5.0f, 2.6f, 6 }, { -6.0f, 0.8f, 7 },
-        { -6.0f, 0.5f, -1 }, { std::nanf (""), 0.3f, -1 }, { -6.0f, 0.30000001f, 0 },
+        { -6.0f, 0.3f, 0 },
+        { -2.0f, 2.0f, 1 },
+        { -6.0f, 3.0f, 2 },
+        { 6.0f, 1.0f, 3 },
+        { -3.0f, 0.1f, 4 },
+        { -3.0f, 3.0f, 5 },
+        { -5.0f, 2.6f, 6 },
+        { -6.0f, 0.8f, 7 },
+        { -6.0f, 0.5f, -1 },
+        { std::nanf (""), 0.3f, -1 },
+        { -6.0f, 0.30000001f, 0 },
         { -6.0f, std::nextafter (0.3f, 1.0f), -1 },
     };
     for (const auto& c : cases)
@@ -217,7 +280,7 @@ struct Sent
     bool operator== (const Sent& other) const
     {
         return index == other.index && length == other.length
-               && (value == other.value || std::abs (value - other.value) <= 2.0e-5f * std::abs (other.value));
+            && (value == other.value || std::abs (value - other.value) <= 2.0e-5f * std::abs (other.value));
     }
 };
 
@@ -281,7 +344,7 @@ protected:
     MainContentComponent editor;
     std::shared_ptr<test::SentMessages> record;
 };
-} // namespace
+}   // namespace
 
 TEST_F (EditorMapping, SliderEditsStoreAndSendTheirParametersInOrder)
 {
@@ -353,7 +416,8 @@ TEST_F (EditorMapping, ChorusLevelMovesBothParametersTogether)
 
 TEST_F (EditorMapping, SelectorEditsSendPresetsAndItemIndexes)
 {
-    const auto untouched = [this] { std::vector<float> v; for (int i = 9; i <= 15; ++i) v.push_back (p (i)); return v; }();
+    const auto untouched = [this]
+    { std::vector<float> v; for (int i = 9; i <= 15; ++i) v.push_back (p (i)); return v; }();
 
     pick (16, 7);   // CRUNCH on the ROCK page
     std::vector<Sent> crunch;
@@ -393,10 +457,26 @@ TEST_F (EditorMapping, WithoutAnOutputEditsAreKeptAndNothingIsSent)
 TEST_F (EditorMapping, RefreshShowsTheStartingValues)
 {
     Access::updateAllControls (editor);
-    struct Case { int parameter; double shown; };
+    struct Case
+    {
+        int parameter;
+        double shown;
+    };
     const Case cases[] = {
-        { 0, 0.0 }, { 2, -0.9 }, { 3, -10.5 }, { 39, 100.0 }, { 31, 100.0 }, { 45, 100.0 }, { 49, 100.0 },
-        { 53, 100.0 }, { 57, 100.0 }, { 30, 0.0 }, { 35, 15.0 }, { 29, 6.86 }, { 27, 5.5 }, { 4, 6.0 },
+        { 0, 0.0 },
+        { 2, -0.9 },
+        { 3, -10.5 },
+        { 39, 100.0 },
+        { 31, 100.0 },
+        { 45, 100.0 },
+        { 49, 100.0 },
+        { 53, 100.0 },
+        { 57, 100.0 },
+        { 30, 0.0 },
+        { 35, 15.0 },
+        { 29, 6.86 },
+        { 27, 5.5 },
+        { 4, 6.0 },
     };
     for (const auto& c : cases)
         EXPECT_NEAR (Access::slider (editor, c.parameter).getValue(), c.shown, 1.0e-9) << "parameter " << c.parameter;
@@ -426,9 +506,16 @@ TEST_F (EditorMapping, RefreshOfARevisionOneOrgan)
 
 TEST_F (EditorMapping, RefreshFindsTheOverdriveModelByItsPair)
 {
-    struct Case { float first, seventh; const char* shown; };
+    struct Case
+    {
+        float first, seventh;
+        const char* shown;
+    };
     const Case cases[] = {
-        { -3.0f, 3.0f, "ROCK 1.2" }, { -3.0f, 0.1f, "CLASSIC 1.2" }, { -6.0f, 3.0f, "NRS CLASSIC" }, { -6.0f, 0.5f, "" },
+        { -3.0f, 3.0f, "ROCK 1.2" },
+        { -3.0f, 0.1f, "CLASSIC 1.2" },
+        { -6.0f, 3.0f, "NRS CLASSIC" },
+        { -6.0f, 0.5f, "" },
     };
     for (int i = 10; i <= 14; ++i)
         setP (i, 77.0f);   // not compared
@@ -468,9 +555,9 @@ TEST_F (EditorMapping, ModelThreeHidesTheAdditionalFunctions)
     EXPECT_FALSE (functionsButton.getToggleState());
     EXPECT_EQ (Access::currentSection (editor), (int) toneGeneratorSection);
     EXPECT_TRUE (Access::sectionButton (editor, toneGeneratorSection).getToggleState());
-    EXPECT_TRUE (Access::slider (editor, 4).isVisible());      // Pedals Level, on the Tone Generator page
+    EXPECT_TRUE (Access::slider (editor, 4).isVisible());   // Pedals Level, on the Tone Generator page
     EXPECT_FALSE (Access::comboBox (editor, 85).isVisible());
-    EXPECT_EQ (shownItem (85), gospelBefore);                  // the selectors keep their choice
+    EXPECT_EQ (shownItem (85), gospelBefore);   // the selectors keep their choice
 
     // Another page open: only the button goes.
     Access::sectionButton (editor, vibratoChorusSection).setToggleState (true, juce::sendNotificationSync);
@@ -487,9 +574,18 @@ TEST_F (EditorMapping, ModelThreeHidesTheAdditionalFunctions)
 
 TEST_F (EditorMapping, SelectorValuesAreTruncatedToAPosition)
 {
-    struct Case { float value; int item; const char* text; };
+    struct Case
+    {
+        float value;
+        int item;
+        const char* text;
+    };
     const Case cases[] = {
-        { 1.9f, 1, "ON" }, { 2.0f, -1, "" }, { -0.5f, 0, "OFF" }, { std::nanf (""), -1, "" }, { -1.0f, -1, "" },
+        { 1.9f, 1, "ON" },
+        { 2.0f, -1, "" },
+        { -0.5f, 0, "OFF" },
+        { std::nanf (""), -1, "" },
+        { -1.0f, -1, "" },
     };
     for (const auto& c : cases)
     {
@@ -515,7 +611,9 @@ TEST_F (EditorMapping, UploadMenuHoldsTheThreeAltSlotsAfterEveryRefresh)
         items.emplace_back (item.itemID, item.text);
     }
     const std::vector<std::pair<int, juce::String>> expected {
-        { 3, "Upload to ALT1 -  TONEWHEEL BC_1936" }, { 4, "Upload to ALT2 -  MY WHEELS" }, { 5, "Upload to ALT3 -  TONEWHEEL A100_1961" },
+        { 3, "Upload to ALT1 -  TONEWHEEL BC_1936" },
+        { 4, "Upload to ALT2 -  MY WHEELS" },
+        { 5, "Upload to ALT3 -  TONEWHEEL A100_1961" },
     };
     EXPECT_EQ (items, expected);
 }
@@ -526,13 +624,18 @@ namespace
 {
 const float nanValue = std::numeric_limits<float>::quiet_NaN();
 const float infinity = std::numeric_limits<float>::infinity();
-} // namespace
+}   // namespace
 
 TEST_F (EditorMapping, RefreshNeverHandsASliderAValueItCannotShow)
 {
-    struct Case { std::vector<std::pair<int, float>> values; int parameter; double shown; };
+    struct Case
+    {
+        std::vector<std::pair<int, float>> values;
+        int parameter;
+        double shown;
+    };
     const Case cases[] = {
-        { { { 0, -1.0f } }, 0, -12.0 },                        // no decibels below silence
+        { { { 0, -1.0f } }, 0, -12.0 },   // no decibels below silence
         { { { 0, 0.0f } }, 0, -12.0 },
         { { { 0, -infinity } }, 0, -12.0 },
         { { { 2, 1.0e30f } }, 2, 12.0 },
@@ -575,12 +678,19 @@ TEST_F (EditorMapping, ChorusLevelOfAnInfiniteMixStaysInsideItsRange)
 TEST_F (EditorMapping, LiveValueTheSliderCannotShowIsKeptButNotShown)
 {
     const auto& toneControl = Access::slider (editor, 5);
-    struct Case { float value; double shown; };
+    struct Case
+    {
+        float value;
+        double shown;
+    };
     const Case cases[] = { { nanValue, 0.0 }, { infinity, 100.0 }, { -infinity, 0.0 }, { -3.0f, 0.0 }, { 40.0f, 40.0 } };
     for (const auto& c : cases)
     {
         Access::receive (editor, protocol::setFloatParameter (5, c.value));
-        EXPECT_TRUE (test::runMessageLoopUntil ([&] { return toneControl.getValue() == c.shown; }, 2000)) << c.value;
+        EXPECT_TRUE (test::runMessageLoopUntil ([&]
+                                                { return toneControl.getValue() == c.shown; },
+                                                2000))
+            << c.value;
         EXPECT_EQ (floatBits (p (5)), floatBits (c.value));
     }
     EXPECT_TRUE (record->get().empty());
@@ -599,12 +709,16 @@ TEST_F (EditorMapping, LiveUpdatesMoveOnlyTheirControlsAndSendNothing)
     ASSERT_EQ (shownItem (97), 0);
 
     Access::receive (editor, protocol::setByteParameter (97, 2.0f));
-    EXPECT_TRUE (test::runMessageLoopUntil ([this] { return shownItem (97) == 2; }, 2000));
+    EXPECT_TRUE (test::runMessageLoopUntil ([this]
+                                            { return shownItem (97) == 2; },
+                                            2000));
 
     const double hornSlow = Access::slider (editor, 42).getValue();
     Access::receive (editor, protocol::setFloatParameter (42, 55.0f));
     Access::receive (editor, protocol::setFloatParameter (5, 40.0f));
-    EXPECT_TRUE (test::runMessageLoopUntil ([this] { return Access::slider (editor, 5).getValue() == 40.0; }, 2000));
+    EXPECT_TRUE (test::runMessageLoopUntil ([this]
+                                            { return Access::slider (editor, 5).getValue() == 40.0; },
+                                            2000));
     EXPECT_EQ (p (42), 55.0f);
     EXPECT_EQ (Access::slider (editor, 42).getValue(), hornSlow);
 
@@ -626,7 +740,9 @@ TEST_F (EditorMapping, SlotNameMessageRenamesOneItemOnly)
 
     auto& tonewheelModel = Access::comboBox (editor, 97);
     Access::receive (editor, slotName (4, "DEEP"));
-    EXPECT_TRUE (test::runMessageLoopUntil ([&] { return tonewheelModel.getItemText (4) == "ALT2 -  DEEP"; }, 2000));
+    EXPECT_TRUE (test::runMessageLoopUntil ([&]
+                                            { return tonewheelModel.getItemText (4) == "ALT2 -  DEEP"; },
+                                            2000));
     for (int item : { 0, 1, 2, 3, 5 })
         EXPECT_EQ (tonewheelModel.getItemText (item), juce::String (slotNamePrefixes[item]) + factorySlotNames[item]);
     EXPECT_EQ (shownItem (97), 2);
@@ -634,7 +750,9 @@ TEST_F (EditorMapping, SlotNameMessageRenamesOneItemOnly)
 
     // The selected slot renamed: it stays selected and shows its new name.
     Access::receive (editor, slotName (2, "WARM"));
-    EXPECT_TRUE (test::runMessageLoopUntil ([&] { return tonewheelModel.getItemText (2) == "FAC3 -  WARM"; }, 2000));
+    EXPECT_TRUE (test::runMessageLoopUntil ([&]
+                                            { return tonewheelModel.getItemText (2) == "FAC3 -  WARM"; },
+                                            2000));
     EXPECT_EQ (shownItem (97), 2);
     EXPECT_EQ (shownText (97), "FAC3 -  WARM");
 

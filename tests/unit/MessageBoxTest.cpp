@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#if defined (__SANITIZE_ADDRESS__) || defined (__SANITIZE_THREAD__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
  #include <sanitizer/common_interface_defs.h>
  #define ORVANE_SANITIZED 1
 #endif
@@ -37,9 +37,9 @@ public:
     {
         std::cerr.flush();
         std::fflush (stderr);
-       #ifdef ORVANE_SANITIZED
+#ifdef ORVANE_SANITIZED
         __sanitizer_set_report_fd (reinterpret_cast<void*> ((intptr_t) savedStderr));
-       #endif
+#endif
         dup2 (fileno (file), 2);
     }
 
@@ -48,9 +48,9 @@ public:
         std::cerr.flush();
         std::fflush (stderr);
         dup2 (savedStderr, 2);
-       #ifdef ORVANE_SANITIZED
+#ifdef ORVANE_SANITIZED
         __sanitizer_set_report_fd (reinterpret_cast<void*> ((intptr_t) 2));
-       #endif
+#endif
         close (savedStderr);
         std::fclose (file);
     }
@@ -58,7 +58,9 @@ public:
     /** The bytes written so far, read without moving the shared file offset. */
     std::string text() const
     {
-        struct stat info {};
+        struct stat info
+        {
+        };
         fstat (fileno (file), &info);
         std::string bytes ((size_t) info.st_size, '\0');
         const auto got = pread (fileno (file), bytes.data(), bytes.size(), 0);
@@ -93,11 +95,19 @@ std::vector<juce::TextButton*> buttonsOf (CustomAlertWindow& box)
     for (auto* child : box.getChildren())
         if (auto* button = dynamic_cast<juce::TextButton*> (child))
             buttons.push_back (button);
-    std::sort (buttons.begin(), buttons.end(), [] (auto* a, auto* b) { return a->getX() < b->getX(); });
+    std::sort (buttons.begin(), buttons.end(), [] (auto* a, auto* b)
+               { return a->getX() < b->getX(); });
     return buttons;
 }
 
-enum class Input { escape, returnKey, closeRequest, clickFirst, clickSecond };
+enum class Input
+{
+    escape,
+    returnKey,
+    closeRequest,
+    clickFirst,
+    clickSecond
+};
 
 /** Delivers a key or a close request as the window system does, or clicks a button. */
 void deliver (CustomAlertWindow* box, Input input)
@@ -107,11 +117,11 @@ void deliver (CustomAlertWindow* box, Input input)
     ASSERT_NE (peer, nullptr);
     switch (input)
     {
-        case Input::escape:       peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey)); break;
-        case Input::returnKey:    peer->handleKeyPress (juce::KeyPress (juce::KeyPress::returnKey)); break;
+        case Input::escape: peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey)); break;
+        case Input::returnKey: peer->handleKeyPress (juce::KeyPress (juce::KeyPress::returnKey)); break;
         case Input::closeRequest: peer->handleUserClosingWindow(); break;
-        case Input::clickFirst:   buttonsOf (*box).at (0)->triggerClick(); break;
-        case Input::clickSecond:  buttonsOf (*box).at (1)->triggerClick(); break;
+        case Input::clickFirst: buttonsOf (*box).at (0)->triggerClick(); break;
+        case Input::clickSecond: buttonsOf (*box).at (1)->triggerClick(); break;
     }
 }
 
@@ -136,10 +146,9 @@ protected:
     void after (int milliseconds, std::function<void()> action)
     {
         juce::Timer::callAfterDelay (milliseconds, [token = std::weak_ptr<int> (alive), action]
-        {
+                                     {
             if (! token.expired())
-                action();
-        });
+                action(); });
     }
 
     int showSync (const juce::String& first, int firstResult, const juce::String& second, int secondResult)
@@ -166,7 +175,7 @@ protected:
     std::shared_ptr<int> alive = std::make_shared<int> (0);
     Failsafe failsafe;
 };
-} // namespace
+}   // namespace
 
 TEST_F (MessageBoxes, RequestReplacesTheOpenAsynchronousBox)
 {
@@ -183,7 +192,9 @@ TEST_F (MessageBoxes, RequestReplacesTheOpenAsynchronousBox)
     EXPECT_EQ (second->getNumButtons(), 0);
 
     // The replaced box's callback reports 0 later, and the new box stays open.
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return ! err.text().empty(); }, 5000));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return ! err.text().empty(); },
+                                      5000));
     runMessageLoopFor (100);
     EXPECT_EQ (err.text(), line0);
     EXPECT_EQ (frontBox(), second);
@@ -191,7 +202,9 @@ TEST_F (MessageBoxes, RequestReplacesTheOpenAsynchronousBox)
 
     editor->closeMessageBox();
     EXPECT_EQ (numberOfBoxes(), 0);
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return err.text().size() > line0.size(); }, 5000));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return err.text().size() > line0.size(); },
+                                      5000));
     EXPECT_EQ (err.text(), line0 + line0);
 
     editor->closeMessageBox();   // none open: nothing happens
@@ -201,22 +214,31 @@ TEST_F (MessageBoxes, RequestReplacesTheOpenAsynchronousBox)
 
 TEST_F (MessageBoxes, SynchronousBoxThatGoesDuringItsLoopYieldsZero)
 {
-    enum class Ending { closedByCode, replacedByAsynchronous, replacedBySynchronous };
-    struct Case { const char* name; Ending ending; std::vector<std::string> order; int boxesLeft; };
+    enum class Ending
+    {
+        closedByCode,
+        replacedByAsynchronous,
+        replacedBySynchronous
+    };
+    struct Case
+    {
+        const char* name;
+        Ending ending;
+        std::vector<std::string> order;
+        int boxesLeft;
+    };
     const Case cases[] = {
         { "closed by code", Ending::closedByCode, { "closed", "request returned 0" }, 0 },
         // The newer box is often allocated where the old one was: it must survive.
-        { "replaced by an asynchronous request", Ending::replacedByAsynchronous,
-          { "replacement returned 0", "request returned 0" }, 1 },
-        { "replaced by a synchronous request", Ending::replacedBySynchronous,
-          { "replacement returned 5", "request returned 0" }, 0 },
+        { "replaced by an asynchronous request", Ending::replacedByAsynchronous, { "replacement returned 0", "request returned 0" }, 1 },
+        { "replaced by a synchronous request", Ending::replacedBySynchronous, { "replacement returned 5", "request returned 0" }, 0 },
     };
 
     for (const auto& c : cases)
     {
         std::vector<std::string> order;
         after (50, [&]
-        {
+               {
             switch (c.ending)
             {
                 case Ending::closedByCode:
@@ -230,8 +252,7 @@ TEST_F (MessageBoxes, SynchronousBoxThatGoesDuringItsLoopYieldsZero)
                     after (100, [] { deliver (frontBox(), Input::clickFirst); });
                     order.push_back ("replacement returned " + std::to_string (showSync ("OK", 5, {}, 0)));
                     break;
-            }
-        });
+            } });
 
         order.push_back ("request returned " + std::to_string (showSync ("Yes", 1, "No", 0)));
         EXPECT_EQ (order, c.order) << c.name;
@@ -251,8 +272,10 @@ TEST_F (MessageBoxes, ButtonsKeysAndCloseRequests)
     struct Case
     {
         const char* name;
-        const char* first; int firstResult;
-        const char* second; int secondResult;
+        const char* first;
+        int firstResult;
+        const char* second;
+        int secondResult;
         std::vector<const char*> buttonTexts;
         std::vector<Input> ignored;   // delivered first; the box must stay open
         Input ending;                 // then this one ends it
@@ -270,22 +293,20 @@ TEST_F (MessageBoxes, ButtonsKeysAndCloseRequests)
         std::vector<juce::String> buttonTexts;
         bool openAfterIgnoredInputs = false;
         after (50, [&]
-        {
+               {
             auto* box = frontBox();
             if (box == nullptr)
                 return;
             for (auto* button : buttonsOf (*box))
                 buttonTexts.push_back (button->getButtonText());
             for (auto input : c.ignored)
-                deliver (box, input);
-        });
+                deliver (box, input); });
         after (250, [&]
-        {
+               {
             auto* box = frontBox();
             openAfterIgnoredInputs = box != nullptr;
             if (box != nullptr)
-                deliver (box, c.ending);
-        });
+                deliver (box, c.ending); });
 
         EXPECT_EQ (showSync (c.first, c.firstResult, c.second, c.secondResult), c.result) << c.name;
         EXPECT_TRUE (openAfterIgnoredInputs) << c.name;
@@ -309,14 +330,22 @@ TEST_F (MessageBoxes, BoxWithoutButtonsIgnoresEveryKeyAndCloseRequest)
     EXPECT_EQ (err.text(), "");
 
     editor->closeMessageBox();
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return ! err.text().empty(); }, 5000));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return ! err.text().empty(); },
+                                      5000));
     EXPECT_EQ (err.text(), line0);
 }
 
 TEST_F (MessageBoxes, AsynchronousBoxReportsHowItEnded)
 {
     // The framework deletes these boxes itself after the callback; the editor must notice.
-    struct Case { const char* name; int result; Input input; std::string line; };
+    struct Case
+    {
+        const char* name;
+        int result;
+        Input input;
+        std::string line;
+    };
     const Case cases[] = {
         { "button", -3, Input::clickFirst, "messageBoxCallback: exit with result = -3\n" },
         { "window system", -3, Input::closeRequest, line0 },
@@ -330,7 +359,10 @@ TEST_F (MessageBoxes, AsynchronousBoxReportsHowItEnded)
         ASSERT_NE (frontBox(), nullptr) << c.name;
         deliver (frontBox(), c.input);
 
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return numberOfBoxes() == 0 && ! err.text().empty(); }, 5000)) << c.name;
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+                                          { return numberOfBoxes() == 0 && ! err.text().empty(); },
+                                          5000))
+            << c.name;
         EXPECT_EQ (err.text(), c.line) << c.name;
 
         editor->closeMessageBox();   // the box is gone already: nothing to close
@@ -342,7 +374,12 @@ TEST_F (MessageBoxes, AsynchronousBoxReportsHowItEnded)
 TEST_F (MessageBoxes, CallbackNeverReachesADestroyedEditor)
 {
     // Result 1 would cancel the connection search on the editor that raised the box.
-    struct Case { const char* name; bool endedBeforeDestruction; std::string line; };
+    struct Case
+    {
+        const char* name;
+        bool endedBeforeDestruction;
+        std::string line;
+    };
     const Case cases[] = {
         { "box still open", false, line0 },
         { "box ended, callback still pending", true, "messageBoxCallback: exit with result = 1\n" },
@@ -359,7 +396,10 @@ TEST_F (MessageBoxes, CallbackNeverReachesADestroyedEditor)
             frontBox()->exitModalState (1);
 
         editor.reset();
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return ! err.text().empty(); }, 5000)) << c.name;
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+                                          { return ! err.text().empty(); },
+                                          5000))
+            << c.name;
         runMessageLoopFor (50);
         EXPECT_EQ (err.text(), c.line) << c.name;
         EXPECT_EQ (numberOfBoxes(), 0) << c.name;
@@ -378,7 +418,9 @@ TEST_F (MessageBoxes, CancelOfABoxReplacedBeforeItsCallbackLeavesTheNewBoxAlone)
     auto* newer = frontBox();
     ASSERT_NE (newer, nullptr);
 
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return ! err.text().empty(); }, 5000));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return ! err.text().empty(); },
+                                      5000));
     runMessageLoopFor (100);
     EXPECT_EQ (err.text(), "messageBoxCallback: exit with result = 1\n");
     EXPECT_EQ (frontBox(), newer);

@@ -65,8 +65,8 @@ struct Page
     int section;
     int code;
     const char* name;
-    int controls;          // controls the player sees on it
-    const char* lastId;    // parameter of its last control
+    int controls;         // controls the player sees on it
+    const char* lastId;   // parameter of its last control
 };
 
 const Page pages[] = {
@@ -92,8 +92,11 @@ void click (juce::Button& button)
 {
     button.triggerClick();
     bool handled = false;
-    juce::MessageManager::callAsync ([&handled] { handled = true; });
-    orvane::test::runMessageLoopUntil ([&handled] { return handled; }, 2000);
+    juce::MessageManager::callAsync ([&handled]
+                                     { handled = true; });
+    orvane::test::runMessageLoopUntil ([&handled]
+                                       { return handled; },
+                                       2000);
 }
 
 class PanelTest : public ::testing::Test
@@ -173,7 +176,7 @@ protected:
         return count;
     }
 };
-} // namespace
+}   // namespace
 
 //==============================================================================
 TEST (SectionRows, EveryParameterWithAControlHasExactlyOneButTheChorusPair)
@@ -506,23 +509,28 @@ TEST_F (PanelTest, ShownControlsMatchTheCatalogue)
         std::vector<const char*> items;   // the Tonewheel Model items carry the slot names
     };
     const SelectorCase selectors[] = {
-        { 3, 230, "Overdrive Model", "9", 280, { "STANDARD CLASSIC", "STANDARD ROCK", "NRS CLASSIC", "NRS ROCK",
-                                                 "CLASSIC 1.2", "ROCK 1.2", "ANALOG", "CRUNCH" } },
-        { 4, 230, "Overdrive Model", "16", 280, { "STANDARD CLASSIC", "STANDARD ROCK", "NRS CLASSIC", "NRS ROCK",
-                                                  "CLASSIC 1.2", "ROCK 1.2", "ANALOG", "CRUNCH" } },
-        { 9, 230, "Tonewheel Model", "97", 280, { "FAC1 -  TONEWHEEL '30", "FAC2 -  TONEWHEEL '50", "FAC3 -  TONEWHEEL '70",
-                                                  "ALT1 -  TONEWHEEL BC_1936", "ALT2 -  TONEWHEEL B3_1956",
-                                                  "ALT3 -  TONEWHEEL A100_1961" } },
+        { 3, 230, "Overdrive Model", "9", 280, { "STANDARD CLASSIC", "STANDARD ROCK", "NRS CLASSIC", "NRS ROCK", "CLASSIC 1.2", "ROCK 1.2", "ANALOG", "CRUNCH" } },
+        { 4, 230, "Overdrive Model", "16", 280, { "STANDARD CLASSIC", "STANDARD ROCK", "NRS CLASSIC", "NRS ROCK", "CLASSIC 1.2", "ROCK 1.2", "ANALOG", "CRUNCH" } },
+        { 9, 230, "Tonewheel Model", "97", 280, { "FAC1 -  TONEWHEEL '30", "FAC2 -  TONEWHEEL '50", "FAC3 -  TONEWHEEL '70", "ALT1 -  TONEWHEEL BC_1936", "ALT2 -  TONEWHEEL B3_1956", "ALT3 -  TONEWHEEL A100_1961" } },
         { 9, 268, "Gospel Set", "85", 140, { "OFF", "ON" } },
         { 9, 296, "USB MIDI Mode", "86", 140, { "EXPANDER", "SEQUENCER" } },
         { 9, 456, "Fx Send Routing", "93", 140, { "WHOLE ORGAN", "UPPER MANUAL" } },
         { 9, 644, "Memphis Style", "98", 140, { "OFF", "ON" } },
     };
 
-    struct HeadingCase { int page, y; const char* text; };
+    struct HeadingCase
+    {
+        int page, y;
+        const char* text;
+    };
     const HeadingCase headings[] = {
-        { 0, 496, "Preamp AO-28" }, { 1, 182, "Drawbar" }, { 2, 182, "Vibrato and Chorus" }, { 6, 362, "Drum" },
-        { 7, 486, "Microphones" },  { 8, 334, "Spring" },  { 9, 182, "Functions" },
+        { 0, 496, "Preamp AO-28" },
+        { 1, 182, "Drawbar" },
+        { 2, 182, "Vibrato and Chorus" },
+        { 6, 362, "Drum" },
+        { 7, 486, "Microphones" },
+        { 8, 334, "Spring" },
+        { 9, 182, "Functions" },
     };
 
     const auto shownAt = [this] (juce::Rectangle<int> bounds, const char* id) -> juce::Component*
@@ -633,13 +641,61 @@ TEST_F (PanelTest, DoubleClickReturnsEachSliderToItsFactoryValueOnItsStep)
     // Factory row 0 as the sliders show it, snapped to each slider's step; keyed by parameter
     // (31: Chorus Mix; Chorus Level returns to 0).
     const std::map<int, double> expected {
-        { 4, 6 }, { 0, 0 }, { 2, -0.9 }, { 3, -10.5 }, { 6, 2500 }, { 8, 0 }, { 5, 100 },
-        { 76, 0 }, { 77, 0 }, { 78, 0 }, { 79, 0 }, { 80, 0 }, { 81, 0 }, { 82, 0 }, { 83, 0 }, { 84, 0 },
-        { 29, 6.86 }, { 39, 100 }, { 35, 15 }, { 32, 1600 }, { 33, 0 }, { 37, 1730 }, { 38, 8 }, { 31, 100 }, { 30, 0 },
-        { 42, 45 }, { 43, 400 }, { 45, 100 }, { 49, 100 }, { 50, 40 }, { 51, 380 }, { 53, 100 }, { 57, 100 },
-        { 58, -5.2 }, { 59, 0.2 }, { 64, 0 }, { 63, 2000 }, { 66, 0 }, { 65, 250 }, { 60, 90 }, { 62, 45 },
-        { 67, -3 }, { 68, -3 }, { 73, 0 }, { 72, 2000 }, { 75, 0 }, { 74, 250 }, { 69, 0 }, { 71, 0 },
-        { 23, 2.2 }, { 25, 90 }, { 24, 4 }, { 26, 0 }, { 28, 80 }, { 27, 5.5 },
+        { 4, 6 },
+        { 0, 0 },
+        { 2, -0.9 },
+        { 3, -10.5 },
+        { 6, 2500 },
+        { 8, 0 },
+        { 5, 100 },
+        { 76, 0 },
+        { 77, 0 },
+        { 78, 0 },
+        { 79, 0 },
+        { 80, 0 },
+        { 81, 0 },
+        { 82, 0 },
+        { 83, 0 },
+        { 84, 0 },
+        { 29, 6.86 },
+        { 39, 100 },
+        { 35, 15 },
+        { 32, 1600 },
+        { 33, 0 },
+        { 37, 1730 },
+        { 38, 8 },
+        { 31, 100 },
+        { 30, 0 },
+        { 42, 45 },
+        { 43, 400 },
+        { 45, 100 },
+        { 49, 100 },
+        { 50, 40 },
+        { 51, 380 },
+        { 53, 100 },
+        { 57, 100 },
+        { 58, -5.2 },
+        { 59, 0.2 },
+        { 64, 0 },
+        { 63, 2000 },
+        { 66, 0 },
+        { 65, 250 },
+        { 60, 90 },
+        { 62, 45 },
+        { 67, -3 },
+        { 68, -3 },
+        { 73, 0 },
+        { 72, 2000 },
+        { 75, 0 },
+        { 74, 250 },
+        { 69, 0 },
+        { 71, 0 },
+        { 23, 2.2 },
+        { 25, 90 },
+        { 24, 4 },
+        { 26, 0 },
+        { 28, 80 },
+        { 27, 5.5 },
     };
 
     auto source = juce::Desktop::getInstance().getMainMouseSource();
@@ -675,7 +731,9 @@ protected:
         window.setContentNonOwned (panel.get(), true);
         window.setVisible (true);
         window.toFront (true);
-        ASSERT_TRUE (orvane::test::runMessageLoopUntil ([this] { return window.getPeer() != nullptr && window.getPeer()->isFocused(); }, 5000));
+        ASSERT_TRUE (orvane::test::runMessageLoopUntil ([this]
+                                                        { return window.getPeer() != nullptr && window.getPeer()->isFocused(); },
+                                                        5000));
     }
 
     void TearDown() override { window.clearContentComponent(); }
@@ -687,7 +745,9 @@ protected:
         back to the window a little after the click that asked for it. */
     static juce::Component* focusedAfterRequest (juce::Component* expected)
     {
-        orvane::test::runMessageLoopUntil ([expected] { return juce::Component::getCurrentlyFocusedComponent() == expected; }, 2000);
+        orvane::test::runMessageLoopUntil ([expected]
+                                           { return juce::Component::getCurrentlyFocusedComponent() == expected; },
+                                           2000);
         return juce::Component::getCurrentlyFocusedComponent();
     }
 };

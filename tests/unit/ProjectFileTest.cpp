@@ -26,7 +26,7 @@ std::vector<uint8_t> bytesOf (const ProjectImage& image)
     const auto* b = static_cast<const uint8_t*> (block.getData());
     return std::vector<uint8_t> (b, b + block.getSize());
 }
-} // namespace
+}   // namespace
 
 TEST (ProjectFile, SavedFileOpensToTheSameImageAndReplacesAnOlderFileWhole)
 {
@@ -64,11 +64,24 @@ TEST (ProjectFile, SaveThatCannotWriteReportsFailureAndCreatesNothing)
 
 TEST (ProjectFile, ModelWithoutAdditionalFunctionsOnEitherSideTakesOnly85Values)
 {
-    struct Case { int32_t fileModel; int32_t currentModel; bool takeIdentity; int valuesTaken; int32_t modelAfter; };
+    struct Case
+    {
+        int32_t fileModel;
+        int32_t currentModel;
+        bool takeIdentity;
+        int valuesTaken;
+        int32_t modelAfter;
+    };
     const Case cases[] = {
-        { 0, 0, true, 99, 0 },   { 1, 2, false, 99, 2 },  { 2, 1, true, 99, 2 },
-        { 3, 0, false, 85, 0 },  { 3, 0, true, 85, 3 },   { 0, 3, true, 85, 0 },
-        { 0, 3, false, 85, 3 },  { 3, 3, true, 85, 3 },   { 7, 0, true, 99, 7 },
+        { 0, 0, true, 99, 0 },
+        { 1, 2, false, 99, 2 },
+        { 2, 1, true, 99, 2 },
+        { 3, 0, false, 85, 0 },
+        { 3, 0, true, 85, 3 },
+        { 0, 3, true, 85, 0 },
+        { 0, 3, false, 85, 3 },
+        { 3, 3, true, 85, 3 },
+        { 7, 0, true, 99, 7 },
     };
     for (const auto& c : cases)
     {
@@ -95,13 +108,19 @@ TEST (ProjectFile, ModelWithoutAdditionalFunctionsOnEitherSideTakesOnly85Values)
 TEST (ProjectFile, OnlyAWholeImageWithTheMagicNumberIsRead)
 {
     const auto whole = bytesOf (ProjectImage());
-    const auto prefix = [&] (size_t n) { return std::vector<uint8_t> (whole.begin(), whole.begin() + (long) n); };
+    const auto prefix = [&] (size_t n)
+    { return std::vector<uint8_t> (whole.begin(), whole.begin() + (long) n); };
     auto wrongMagic = whole;
     wrongMagic[3] = 0x28;
     auto longer = whole;
     longer.resize (600, 0xEE);
 
-    struct Case { const char* name; std::vector<uint8_t> bytes; bool read; };
+    struct Case
+    {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool read;
+    };
     const Case cases[] = {
         { "empty", {}, false },
         { "three bytes of the magic", prefix (3), false },
@@ -128,10 +147,21 @@ TEST (ProjectFile, OnlyAWholeImageWithTheMagicNumberIsRead)
 TEST (ProjectFile, ExtensionIsHopInAnyCase)
 {
     const test::TemporaryFolder folder;
-    struct Case { const char* name; bool accepted; };
+    struct Case
+    {
+        const char* name;
+        bool accepted;
+    };
     const Case cases[] = {
-        { "a.hop", true }, { "a.HOP", true }, { "a.HoP", true }, { "a.b.hop", true },
-        { "a.otw", false }, { "a", false }, { "a.hop.txt", false }, { "a.hopx", false }, { "a.ho", false },
+        { "a.hop", true },
+        { "a.HOP", true },
+        { "a.HoP", true },
+        { "a.b.hop", true },
+        { "a.otw", false },
+        { "a", false },
+        { "a.hop.txt", false },
+        { "a.hopx", false },
+        { "a.ho", false },
     };
     for (const auto& c : cases)
         EXPECT_EQ (hasProjectExtension (folder.get().getChildFile (c.name)), c.accepted) << c.name;

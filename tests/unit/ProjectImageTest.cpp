@@ -22,13 +22,32 @@ TEST (ProjectImage, FactoryImageIsTheBytesOfAFreshProjectFile)
 
     // The factory values of the organ's parameter catalogue, written out, so that a wrong entry
     // of the default rows shows: row 0 in the image, row 1 where it differs.
-    struct Case { int index; float row0, row1; };
+    struct Case
+    {
+        int index;
+        float row0, row1;
+    };
     const Case cases[] = {
-        { 0, 100.0f, 100.0f },     { 4, 6.0f, 6.0f },         { 9, -6.0f, -6.0f },      { 11, 1.0f, 0.3f },
-        { 16, -2.0f, 6.0f },       { 17, 360.0f, 430.0f },    { 27, 5.52f, 5.52f },     { 29, 6.8567f, 6.8567f },
-        { 30, -4.0f, -1.0f },      { 31, -12.5f, -9.5f },     { 35, 0.15f, 0.1f },      { 41, 53.2f, 58.0f },
-        { 54, 25.0f, 30.0f },      { 58, -5.2f, -5.2f },      { 61, -4.5f, -4.5f },     { 84, 0.0f, 0.0f },
-        { 86, 1.0f, 1.0f },        { 90, 1.0f, 1.0f },        { 97, 2.0f, 2.0f },       { 98, 0.0f, 0.0f },
+        { 0, 100.0f, 100.0f },
+        { 4, 6.0f, 6.0f },
+        { 9, -6.0f, -6.0f },
+        { 11, 1.0f, 0.3f },
+        { 16, -2.0f, 6.0f },
+        { 17, 360.0f, 430.0f },
+        { 27, 5.52f, 5.52f },
+        { 29, 6.8567f, 6.8567f },
+        { 30, -4.0f, -1.0f },
+        { 31, -12.5f, -9.5f },
+        { 35, 0.15f, 0.1f },
+        { 41, 53.2f, 58.0f },
+        { 54, 25.0f, 30.0f },
+        { 58, -5.2f, -5.2f },
+        { 61, -4.5f, -4.5f },
+        { 84, 0.0f, 0.0f },
+        { 86, 1.0f, 1.0f },
+        { 90, 1.0f, 1.0f },
+        { 97, 2.0f, 2.0f },
+        { 98, 0.0f, 0.0f },
     };
     for (const auto& c : cases)
     {
@@ -51,10 +70,20 @@ TEST (ProjectImage, IdentityIsWrittenLittleEndianWithItsSign)
 
 TEST (OrganTables, LookupsOutsideTheTablesStayInside)
 {
-    struct Case { int value; const char* model; const char* revision; int row; };
+    struct Case
+    {
+        int value;
+        const char* model;
+        const char* revision;
+        int row;
+    };
     const Case cases[] = {
-        { 0, "Orvane", "", 0 },      { 1, "Orvane Rise", "NRS", 1 }, { 3, "Orvane Mod", "", 0 },
-        { 4, "", "", 0 },            { -1, "", "", 0 },              { 255, "", "", 0 },
+        { 0, "Orvane", "", 0 },
+        { 1, "Orvane Rise", "NRS", 1 },
+        { 3, "Orvane Mod", "", 0 },
+        { 4, "", "", 0 },
+        { -1, "", "", 0 },
+        { 255, "", "", 0 },
         { -2147483647 - 1, "", "", 0 },
     };
     for (const auto& c : cases)

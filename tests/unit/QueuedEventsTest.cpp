@@ -43,19 +43,23 @@ void queueCloseRequest (juce::Component& window)
     x->xSendEvent (display, handle, False, NoEventMask, &event);
     x->xSync (display, False);
 }
-} // namespace
+}   // namespace
 
 TEST (QueuedEventDispatcher, HandsOnEventsThatWaitInTheClientLibrary)
 {
     CountingWindow window;
-    ASSERT_TRUE (orvane::test::runMessageLoopUntil ([&] { return window.getPeer() != nullptr && window.isShowing(); }, 5000));
+    ASSERT_TRUE (orvane::test::runMessageLoopUntil ([&]
+                                                    { return window.getPeer() != nullptr && window.isShowing(); },
+                                                    5000));
     orvane::test::runMessageLoopFor (200);   // let the mapping settle
     QueuedEventDispatcher dispatcher (window);
 
     for (int request = 1; request <= 3; ++request)
     {
         queueCloseRequest (window);
-        EXPECT_TRUE (orvane::test::runMessageLoopUntil ([&] { return window.closeRequests == request; }, 3000))
+        EXPECT_TRUE (orvane::test::runMessageLoopUntil ([&]
+                                                        { return window.closeRequests == request; },
+                                                        3000))
             << "close request " << request << " still waits";
     }
 }

@@ -38,8 +38,8 @@ public:
     {
         int type;
         int param;
-        float value = 0.0f;          // parameterChanged: the parameter's value when handled
-        juce::String slotName {};    // slotNameChanged: the slot's name when handled
+        float value = 0.0f;         // parameterChanged: the parameter's value when handled
+        juce::String slotName {};   // slotNameChanged: the slot's name when handled
 
         bool operator== (const Post& other) const
         {
@@ -72,7 +72,9 @@ public:
     {
         endMarkerSeen = false;
         postMessage (new InternalMessage (endMarker, 0));   // queued behind every earlier post
-        EXPECT_TRUE (orvane::test::runMessageLoopUntil ([this] { return endMarkerSeen; }, 10000));
+        EXPECT_TRUE (orvane::test::runMessageLoopUntil ([this]
+                                                        { return endMarkerSeen; },
+                                                        10000));
         return std::exchange (posts, {});
     }
 
@@ -94,10 +96,10 @@ protected:
         input does, and waits until it has taken them. */
     void receive (const std::vector<Bytes>& messages)
     {
-        std::thread midiThread ([&] {
+        std::thread midiThread ([&]
+                                {
             for (const auto& bytes : messages)
-                Access::receive (editor, midi (bytes));
-        });
+                Access::receive (editor, midi (bytes)); });
         midiThread.join();
     }
 
@@ -129,24 +131,28 @@ protected:
         }
     }
 };
-} // namespace
+}   // namespace
 
 TEST_F (Reception, OtherThanSystemExclusiveChangesNothingNotEvenTheBuffer)
 {
     buffer().fill (0x55);
     const auto before = buffer();
     const juce::MidiMessage messages[] = {
-        juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100), juce::MidiMessage::noteOff (16, 60),
-        juce::MidiMessage::controllerEvent (1, 7, 127),       juce::MidiMessage::programChange (3, 5),
-        juce::MidiMessage::pitchWheel (1, 0x2000),            juce::MidiMessage::midiClock(),
-        juce::MidiMessage::midiStart(),                       juce::MidiMessage::songPositionPointer (4),
+        juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100),
+        juce::MidiMessage::noteOff (16, 60),
+        juce::MidiMessage::controllerEvent (1, 7, 127),
+        juce::MidiMessage::programChange (3, 5),
+        juce::MidiMessage::pitchWheel (1, 0x2000),
+        juce::MidiMessage::midiClock(),
+        juce::MidiMessage::midiStart(),
+        juce::MidiMessage::songPositionPointer (4),
         juce::MidiMessage::quarterFrame (1, 2),
     };
     const auto imageBefore = image();
-    std::thread midiThread ([&] {
+    std::thread midiThread ([&]
+                            {
         for (const auto& message : messages)
-            Access::receive (editor, message);
-    });
+            Access::receive (editor, message); });
     midiThread.join();
 
     EXPECT_EQ (buffer(), before);
@@ -157,11 +163,11 @@ TEST_F (Reception, OtherThanSystemExclusiveChangesNothingNotEvenTheBuffer)
 TEST_F (Reception, EverySystemExclusiveMessageIsKeptByteForByteWithoutItsEnd)
 {
     const Bytes messages[] = {
-        { 0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0xF7 },                                   // another maker
-        { 0xF0, 0x7E, 0x00, 0x7F, 0x00, 0xF7 },                                         // a File Dump ACK
+        { 0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0xF7 },   // another maker
+        { 0xF0, 0x7E, 0x00, 0x7F, 0x00, 0xF7 },         // a File Dump ACK
         { 0xF0, 0x7D, 0x1E, 0x02, 0x0C, 0x03, 0xF7 },
         { 0xF0, 0xF7 },
-        longSysEx ({ 0xF0, 0x7D, 0x1E, 0x7F }, 1025, 0x33),                            // the longest kept
+        longSysEx ({ 0xF0, 0x7D, 0x1E, 0x7F }, 1025, 0x33),   // the longest kept
     };
     for (const auto& message : messages)
     {
@@ -170,7 +176,8 @@ TEST_F (Reception, EverySystemExclusiveMessageIsKeptByteForByteWithoutItsEnd)
         const size_t last = message.size() - 1;
         EXPECT_EQ (buffer()[0], 0x55) << hex (message);
         EXPECT_TRUE (std::equal (message.begin() + 1, message.begin() + (long) last, buffer().begin() + 1)) << hex (message);
-        EXPECT_TRUE (std::all_of (buffer().begin() + (long) last, buffer().end(), [] (uint8_t b) { return b == 0x55; }))
+        EXPECT_TRUE (std::all_of (buffer().begin() + (long) last, buffer().end(), [] (uint8_t b)
+                                  { return b == 0x55; }))
             << "the F7 and what follows are left alone: " << hex (message);
     }
 }
@@ -180,10 +187,14 @@ TEST_F (Reception, OtherMakersAndTheOrgansEchoesChangeNothingElse)
     expectUnchangedAndSilent ({
         { 0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0xF7 },
         { 0xF0, 0x7D, 0x1F, 0x02, 0x0C, 0x03, 0xF7 },
-        { 0xF0, 0x7D, 0x1E, 0x00, 0x00, 0xF7 }, { 0xF0, 0x7D, 0x1E, 0x03, 0x00, 0xF7 },
-        { 0xF0, 0x7D, 0x1E, 0x04, 0x7D, 0xF7 }, { 0xF0, 0x7D, 0x1E, 0x06, 0x01, 0xF7 },
-        { 0xF0, 0x7D, 0x1E, 0x08, 0x00, 0xF7 }, { 0xF0, 0x7D, 0x1E, 0x0A, 0x01, 0xF7 },
-        { 0xF0, 0x7D, 0x1E, 0x0A, 0x00, 0xF7 }, { 0xF0, 0x7D, 0x1E, 0x0B, 0x00, 0xF7 },
+        { 0xF0, 0x7D, 0x1E, 0x00, 0x00, 0xF7 },
+        { 0xF0, 0x7D, 0x1E, 0x03, 0x00, 0xF7 },
+        { 0xF0, 0x7D, 0x1E, 0x04, 0x7D, 0xF7 },
+        { 0xF0, 0x7D, 0x1E, 0x06, 0x01, 0xF7 },
+        { 0xF0, 0x7D, 0x1E, 0x08, 0x00, 0xF7 },
+        { 0xF0, 0x7D, 0x1E, 0x0A, 0x01, 0xF7 },
+        { 0xF0, 0x7D, 0x1E, 0x0A, 0x00, 0xF7 },
+        { 0xF0, 0x7D, 0x1E, 0x0B, 0x00, 0xF7 },
         { 0xF0, 0x7D, 0x1E, 0x7F, 0x00, 0xF7 },
         { 0xF0, 0x7E, 0x00, 0x7C, 0x00, 0xF7 },   // a File Dump WAIT, never taken for an organ message
     });
@@ -201,7 +212,13 @@ TEST_F (Reception, MessagesTooLongForTheBufferAreDroppedWhole)
 
 TEST_F (Reception, ParameterMessagesSetTheValueAndPostOnlyWhileNothingIsPending)
 {
-    struct Case { Bytes message; PendingOperation pending; int index; uint32_t bits; };
+    struct Case
+    {
+        Bytes message;
+        PendingOperation pending;
+        int index;
+        uint32_t bits;
+    };
     const Case cases[] = {
         { { 0xF0, 0x7D, 0x1E, 0x01, 0x05, 0x00, 0x00, 0x00, 0x20, 0x16, 0x04, 0xF7 }, noOperation, 5, 0x42C80000 },
         { { 0xF0, 0x7D, 0x1E, 0x01, 0x06, 0x00, 0x00, 0x00, 0x20, 0x16, 0x04, 0xF7 }, downloadStep2, 6, 0x42C80000 },
@@ -241,12 +258,17 @@ TEST_F (Reception, IndexesOutsideTheParameterSetWriteNothingAndPostNothing)
 TEST_F (Reception, SlotNamesTakeTheirPrefixAndPostOnlyWhileNothingIsPending)
 {
     const juce::juce_wchar latin1[] = { 'O', 'r', 'g', 0xE9, 0 };
-    struct Case { Bytes message; PendingOperation pending; int slot; juce::String name; };
+    struct Case
+    {
+        Bytes message;
+        PendingOperation pending;
+        int slot;
+        juce::String name;
+    };
     const Case cases[] = {
         { { 0xF0, 0x7D, 0x1E, 0x09, 0x03, 0x00, 0xF7 }, noOperation, 3, "ALT1 -  " },
         { { 0xF0, 0x7D, 0x1E, 0x09, 0x00, 'W', 'H', 'E', 'E', 'L', 0x00, 0xF7 }, noOperation, 0, "FAC1 -  WHEEL" },
-        { { 0xF0, 0x7D, 0x1E, 0x09, 0x05, 'O', 'r', 'g', 0xE9, 0x00, 0xF7 }, noOperation, 5,
-          "ALT3 -  " + juce::String (juce::CharPointer_UTF32 (latin1)) },
+        { { 0xF0, 0x7D, 0x1E, 0x09, 0x05, 'O', 'r', 'g', 0xE9, 0x00, 0xF7 }, noOperation, 5, "ALT3 -  " + juce::String (juce::CharPointer_UTF32 (latin1)) },
         { { 0xF0, 0x7D, 0x1E, 0x09, 0x02, 'a', 0x00, 'b', 0xF7 }, downloadStep3, 2, "FAC3 -  a" },
     };
     for (const auto& c : cases)
@@ -317,7 +339,8 @@ TEST_F (Reception, EveryPostFollowsTheWriteItReports)
     // The MIDI thread streams new values while the message thread handles the posts: each
     // post must find at least the value it was made for.
     constexpr int count = 400;
-    std::thread midiThread ([this] {
+    std::thread midiThread ([this]
+                            {
         for (int i = 1; i <= count; ++i)
         {
             const juce::String text (i);
@@ -326,9 +349,10 @@ TEST_F (Reception, EveryPostFollowsTheWriteItReports)
             name.insert (name.end(), { 0x00, 0xF7 });
             Access::receive (editor, midi (name));
             Access::receive (editor, orvane::protocol::setFloatParameter (7, (float) i));
-        }
-    });
-    EXPECT_TRUE (orvane::test::runMessageLoopUntil ([this] { return editor.posts.size() >= 2 * count; }, 20000));
+        } });
+    EXPECT_TRUE (orvane::test::runMessageLoopUntil ([this]
+                                                    { return editor.posts.size() >= 2 * count; },
+                                                    20000));
     midiThread.join();
 
     const auto posts = editor.takePosts();

@@ -72,7 +72,7 @@ const char* const handWritten = "<?xml version=\"1.0\"?>\n"
                                 "  <VALUE name=\"midiinputindex\" val=\"2\"/>\n"
                                 "  <VALUE name=\"MIDIOUTPUTINDEX\" val=\"5\"/>\n"
                                 "</PROPERTIES>\n";
-} // namespace
+}   // namespace
 
 TEST_F (SettingsTest, FirstStartHasNoPortsAndWritesNothing)
 {

@@ -18,10 +18,13 @@ struct SkinImage
     bool alpha;
 };
 
-#define SKIN_IMAGE(symbol, width, height, alpha) { #symbol, SkinData::symbol##_png, SkinData::symbol##_pngSize, width, height, alpha }
-#define SKIN_BUTTON(symbol, width, height)                                                                                \
-    SKIN_IMAGE (symbol##_normal, width, height, false), SKIN_IMAGE (symbol##_over, width, height, false),                  \
-        SKIN_IMAGE (symbol##_down, width, height, false)
+#define SKIN_IMAGE(symbol, width, height, alpha)                                    \
+ {                                                                                  \
+  #symbol, SkinData::symbol##_png, SkinData::symbol##_pngSize, width, height, alpha \
+ }
+#define SKIN_BUTTON(symbol, width, height)                                                             \
+ SKIN_IMAGE (symbol##_normal, width, height, false), SKIN_IMAGE (symbol##_over, width, height, false), \
+     SKIN_IMAGE (symbol##_down, width, height, false)
 
 const SkinImage skinImages[] = {
     SKIN_IMAGE (backdrop, 1024, 748, false),
@@ -95,7 +98,7 @@ bool hasInk (const juce::Image& image, juce::Colour colour)
 }
 
 const juce::Colour accentBlue { 0xFF2578E6 };
-} // namespace
+}   // namespace
 
 TEST (SkinImages, EveryImageIsAnEightBitPngOfItsSizeAndFormat)
 {
@@ -127,13 +130,28 @@ TEST (SkinImages, BackdropHasTheTopBarColumnRulesAndAHiddenTail)
         for (int x = 0; x < 1024; ++x)
             ASSERT_EQ (argb (image, x, y), 0xFF000000u) << x << ", " << y;
 
-    struct Probe { int x, y; juce::uint32 colour; };
+    struct Probe
+    {
+        int x, y;
+        juce::uint32 colour;
+    };
     const Probe probes[] = {
-        { 0, 78, 0xFFF8F8F8 },    { 199, 78, 0xFFF8F8F8 },  { 100, 684, 0xFFF8F8F8 },
-        { 200, 78, 0xFFCCCCCC },  { 200, 400, 0xFFCCCCCC }, { 200, 747, 0xFFCCCCCC },
-        { 201, 78, 0xFFFFFFFF },  { 1023, 684, 0xFFFFFFFF }, { 600, 162, 0xFFFFFFFF }, { 600, 164, 0xFFFFFFFF },
-        { 231, 163, 0xFFCCCCCC }, { 600, 163, 0xFFCCCCCC }, { 1009, 163, 0xFFCCCCCC },
-        { 230, 163, 0xFFFFFFFF }, { 1010, 163, 0xFFFFFFFF }, { 201, 163, 0xFFFFFFFF },
+        { 0, 78, 0xFFF8F8F8 },
+        { 199, 78, 0xFFF8F8F8 },
+        { 100, 684, 0xFFF8F8F8 },
+        { 200, 78, 0xFFCCCCCC },
+        { 200, 400, 0xFFCCCCCC },
+        { 200, 747, 0xFFCCCCCC },
+        { 201, 78, 0xFFFFFFFF },
+        { 1023, 684, 0xFFFFFFFF },
+        { 600, 162, 0xFFFFFFFF },
+        { 600, 164, 0xFFFFFFFF },
+        { 231, 163, 0xFFCCCCCC },
+        { 600, 163, 0xFFCCCCCC },
+        { 1009, 163, 0xFFCCCCCC },
+        { 230, 163, 0xFFFFFFFF },
+        { 1010, 163, 0xFFFFFFFF },
+        { 201, 163, 0xFFFFFFFF },
     };
     for (const auto& p : probes)
         EXPECT_EQ (argb (image, p.x, p.y), p.colour) << p.x << ", " << p.y;
@@ -170,7 +188,8 @@ TEST (SkinImages, ButtonStatesShowTheirGroundAndInk)
             const auto image = load (entry);
             ASSERT_TRUE (image.isValid());
             const bool down = name.endsWith ("_down");
-            const auto ground = down ? look.down : name.endsWith ("_over") ? look.over : look.normal;
+            const auto ground = down ? look.down : name.endsWith ("_over") ? look.over
+                                                                           : look.normal;
             EXPECT_EQ (argb (image, look.groundProbe.x, look.groundProbe.y), ground);
             EXPECT_EQ (hasInk (image, accentBlue, look.inkArea), down);
             EXPECT_EQ (hasInk (image, look.ink, look.inkArea), ! down);
@@ -215,10 +234,18 @@ TEST (SkinImages, SectionButtonsAndTabsCarryTheirRules)
 
 TEST (SkinImages, IconsAndIndicatorsAreInkOnATransparentGround)
 {
-    struct Case { const char* name; juce::Colour ink; };
+    struct Case
+    {
+        const char* name;
+        juce::Colour ink;
+    };
     const Case cases[] = {
-        { "icon_tonegenerator", accentBlue }, { "icon_vibratochorus", accentBlue }, { "icon_overdrive", accentBlue },
-        { "icon_rotary", accentBlue },        { "icon_reverb", accentBlue },        { "icon_additional", accentBlue },
+        { "icon_tonegenerator", accentBlue },
+        { "icon_vibratochorus", accentBlue },
+        { "icon_overdrive", accentBlue },
+        { "icon_rotary", accentBlue },
+        { "icon_reverb", accentBlue },
+        { "icon_additional", accentBlue },
         { "indicator_off", juce::Colour (0xFF323232) },
         { "indicator_on", juce::Colour (0xFFFFA800) },
     };

@@ -25,7 +25,9 @@ protected:
         window.setContentNonOwned (&editor, true);
         window.setVisible (true);
         window.toFront (true);
-        ASSERT_TRUE (orvane::test::runMessageLoopUntil ([this] { return window.getPeer() != nullptr && window.getPeer()->isFocused(); }, 5000));
+        ASSERT_TRUE (orvane::test::runMessageLoopUntil ([this]
+                                                        { return window.getPeer() != nullptr && window.getPeer()->isFocused(); },
+                                                        5000));
     }
 
     void TearDown() override { window.clearContentComponent(); }
@@ -90,7 +92,7 @@ protected:
         orvane::test::runMessageLoopFor (50);
     }
 };
-} // namespace
+}   // namespace
 
 TEST_F (SliderMouseTest, ADoubleClickReturnsTheBarToItsValueAndSendsItOnce)
 {
@@ -135,7 +137,9 @@ TEST_F (SliderMouseTest, ASingleClickOpensTheValueForTypingAndReturnSendsIt)
 
     text->setText ("-3.3", true);
     window.getPeer()->handleKeyPress (juce::KeyPress (juce::KeyPress::returnKey));
-    EXPECT_TRUE (orvane::test::runMessageLoopUntil ([&] { return editorOf (pedals) == nullptr; }, 2000))
+    EXPECT_TRUE (orvane::test::runMessageLoopUntil ([&]
+                                                    { return editorOf (pedals) == nullptr; },
+                                                    2000))
         << "the text editor hands Return on through a posted message";
     EXPECT_NEAR (pedals.getValue(), -3.3, 1e-9);
     EXPECT_EQ (takeSentParameters(), std::vector<int> { 4 });

@@ -18,7 +18,7 @@ std::vector<uint8_t> tonewheelBytes (size_t size, uint32_t magic = 0x27071963)
         bytes[i] = (uint8_t) (magic >> (8 * i));
     return bytes;
 }
-} // namespace
+}   // namespace
 
 TEST (TonewheelFile, ExtensionInAnyCaseOnly)
 {
@@ -33,17 +33,22 @@ TEST (TonewheelFile, ExtensionInAnyCaseOnly)
 
 TEST (TonewheelFile, AcceptsOnlyAWholeHeadWithTheMagicWithinOneMebibyte)
 {
-    struct Case { size_t size; uint32_t magic; bool accepted; };
+    struct Case
+    {
+        size_t size;
+        uint32_t magic;
+        bool accepted;
+    };
     const Case cases[] = {
         { 1000, 0x27071963, true },
-        { 64, 0x27071963, true },                // empty payload
-        { 1048576, 0x27071963, true },           // the largest file
+        { 64, 0x27071963, true },        // empty payload
+        { 1048576, 0x27071963, true },   // the largest file
         { 1048577, 0x27071963, false },
-        { 63, 0x27071963, false },               // magic right, but no room for the name
+        { 63, 0x27071963, false },   // magic right, but no room for the name
         { 4, 0x27071963, false },
-        { 3, 0x00071963, false },                // missing bytes count as 0
+        { 3, 0x00071963, false },   // missing bytes count as 0
         { 0, 0, false },
-        { 1000, 0x63190727, false },             // big-endian magic
+        { 1000, 0x63190727, false },   // big-endian magic
     };
 
     for (const auto& c : cases)

@@ -31,7 +31,7 @@ int bindSocket (const juce::File& folder, const std::string& file, bool listen)
     std::strncpy (address.sun_path, path.c_str(), sizeof (address.sun_path) - 1);
     const int fd = ::socket (AF_UNIX, SOCK_SEQPACKET, 0);
     const bool ok = ::bind (fd, reinterpret_cast<const sockaddr*> (&address), sizeof (address)) == 0
-                    && (! listen || ::listen (fd, 4) == 0);
+        && (! listen || ::listen (fd, 4) == 0);
     ::close (folderFd);
     EXPECT_TRUE (ok) << file;
     return fd;
@@ -98,7 +98,9 @@ struct Recorder : juce::MidiInputCallback
 
     bool waitForCount (size_t count, int timeoutMs = 3000) const
     {
-        return test::runMessageLoopUntil ([&] { return get().size() >= count; }, timeoutMs);
+        return test::runMessageLoopUntil ([&]
+                                          { return get().size() >= count; },
+                                          timeoutMs);
     }
 
     mutable std::mutex lock;
@@ -117,7 +119,7 @@ struct VirtualMidiPortsTest : ::testing::Test
     const juce::File& folder = temp.get();
     std::unique_ptr<MidiPortSystem> ports = createVirtualMidiPorts (folder);
 };
-} // namespace
+}   // namespace
 
 TEST_F (VirtualMidiPortsTest, ListsSocketsByKindInByteOrderAndIgnoresEverythingElse)
 {
@@ -157,7 +159,7 @@ TEST_F (VirtualMidiPortsTest, PortsThatCannotBeConnectedDoNotOpen)
     Recorder recorder;
     EXPECT_EQ (ports->openInput (0, &recorder), nullptr);
     EXPECT_EQ (ports->openOutput (0), nullptr);
-    EXPECT_EQ (ports->openInput (1, &recorder), nullptr);    // out of range
+    EXPECT_EQ (ports->openInput (1, &recorder), nullptr);   // out of range
     EXPECT_EQ (ports->openOutput (-1), nullptr);
     ::close (unheard);
     ::close (unheardOut);
@@ -195,17 +197,21 @@ TEST_F (VirtualMidiPortsTest, DropsPacketsThatAreNotOneCompleteMessage)
     longest.front() = tooLong.front() = 0xf0;
     longest.back() = tooLong.back() = 0xf7;
 
-    const struct { Bytes packet; bool delivered; } cases[] = {
+    const struct
+    {
+        Bytes packet;
+        bool delivered;
+    } cases[] = {
         { {}, false },
-        { { 0x40 }, false },                              // running status
+        { { 0x40 }, false },   // running status
         { { 0x7f, 0x01, 0x02 }, false },
-        { { 0xf0, 0x7d, 0x1e, 0x05 }, false },            // no final F7
-        { { 0xf0, 0x7d, 0xf7, 0x05 }, false },            // bytes after the F7
-        { { 0xf0, 0x7d, 0x90, 0x05, 0xf7 }, false },      // a status byte inside
+        { { 0xf0, 0x7d, 0x1e, 0x05 }, false },         // no final F7
+        { { 0xf0, 0x7d, 0xf7, 0x05 }, false },         // bytes after the F7
+        { { 0xf0, 0x7d, 0x90, 0x05, 0xf7 }, false },   // a status byte inside
         { { 0xf7 }, false },
-        { { 0x90, 0x40 }, false },                        // note on, short
-        { { 0x90, 0x40, 0x7f, 0x00 }, false },            // note on, long
-        { { 0x90, 0x40, 0x80 }, false },                  // status byte as data
+        { { 0x90, 0x40 }, false },               // note on, short
+        { { 0x90, 0x40, 0x7f, 0x00 }, false },   // note on, long
+        { { 0x90, 0x40, 0x80 }, false },         // status byte as data
         { { 0xc0 }, false },
         { { 0xc0, 0x01, 0x02 }, false },
         { { 0xf2, 0x01 }, false },
@@ -314,7 +320,8 @@ TEST_F (VirtualMidiPortsTest, DeletionWaitsForACallbackInProgressAndNoneFollows)
     peer.send ({ 0xfa });   // queued behind the callback in progress
 
     std::atomic<bool> deleted { false };
-    std::thread deleter ([&] { input.reset(); deleted = true; });
+    std::thread deleter ([&]
+                         { input.reset(); deleted = true; });
     std::this_thread::sleep_for (std::chrono::milliseconds (50));
     EXPECT_FALSE (deleted) << "the deletion did not wait for the callback in progress";
 

@@ -26,120 +26,127 @@ namespace orvane::emulator
 {
 namespace
 {
-    constexpr size_t maxPacketSize = 65536;
-    constexpr uint32_t maxTonewheelPayload = 1048576 - 64;
-    constexpr int sendTimeoutMs = 1000;
+constexpr size_t maxPacketSize = 65536;
+constexpr uint32_t maxTonewheelPayload = 1048576 - 64;
+constexpr int sendTimeoutMs = 1000;
 
-    // The organ's error codes in a File Dump CANCEL.
-    constexpr uint8_t headerSizeWrong = 0, tonewheelNumberWrong = 1, tonewheelSizeWrong = 2;
+// The organ's error codes in a File Dump CANCEL.
+constexpr uint8_t headerSizeWrong = 0, tonewheelNumberWrong = 1, tonewheelSizeWrong = 2;
 
-    /** A socket or pipe end, closed when the last holder lets go. */
-    struct Fd
+/** A socket or pipe end, closed when the last holder lets go. */
+struct Fd
+{
+    explicit Fd (int descriptor) : fd (descriptor) {}
+    ~Fd()
     {
-        explicit Fd (int descriptor) : fd (descriptor) {}
-        ~Fd() { if (fd >= 0) ::close (fd); }
-        Fd (const Fd&) = delete;
-        Fd& operator= (const Fd&) = delete;
-        const int fd;
-    };
-    using FdPtr = std::shared_ptr<Fd>;
-
-    bool isSysEx (const Bytes& b) { return ! b.empty() && b.front() == 0xf0; }
-
-    bool startsWith (const Bytes& b, std::initializer_list<uint8_t> prefix)
-    {
-        return b.size() >= prefix.size() && std::equal (prefix.begin(), prefix.end(), b.begin());
+        if (fd >= 0)
+            ::close (fd);
     }
+    Fd (const Fd&) = delete;
+    Fd& operator= (const Fd&) = delete;
+    const int fd;
+};
+using FdPtr = std::shared_ptr<Fd>;
 
-    /** Whether the bytes are exactly one complete MIDI message; the reason when not. */
-    juce::String checkOneMessage (const Bytes& b)
+bool isSysEx (const Bytes& b) { return ! b.empty() && b.front() == 0xf0; }
+
+bool startsWith (const Bytes& b, std::initializer_list<uint8_t> prefix)
+{
+    return b.size() >= prefix.size() && std::equal (prefix.begin(), prefix.end(), b.begin());
+}
+
+/** Whether the bytes are exactly one complete MIDI message; the reason when not. */
+juce::String checkOneMessage (const Bytes& b)
+{
+    if (b.empty())
+        return "empty packet";
+    if (b[0] < 0x80)
+        return "packet without a status byte first";
+    if (b[0] == 0xf0)
     {
-        if (b.empty())
-            return "empty packet";
-        if (b[0] < 0x80)
-            return "packet without a status byte first";
-        if (b[0] == 0xf0)
-        {
-            if (b.size() < 2 || b.back() != 0xf7)
-                return "System Exclusive message without its final F7";
-            if (std::any_of (b.begin() + 1, b.end() - 1, [] (uint8_t x) { return x >= 0x80; }))
-                return "byte of 80 or above inside a System Exclusive message";
-            return {};
-        }
-        if (b[0] == 0xf7)
-            return "end of System Exclusive without its start";
-        const auto length = b[0] < 0xf0 ? ((b[0] & 0xe0) == 0xc0 ? 2u : 3u)
-                                        : (b[0] == 0xf2 ? 3u : (b[0] == 0xf1 || b[0] == 0xf3) ? 2u : 1u);
-        if (b.size() != length || std::any_of (b.begin() + 1, b.end(), [] (uint8_t x) { return x >= 0x80; }))
-            return "channel or system message of the wrong form";
+        if (b.size() < 2 || b.back() != 0xf7)
+            return "System Exclusive message without its final F7";
+        if (std::any_of (b.begin() + 1, b.end() - 1, [] (uint8_t x)
+                         { return x >= 0x80; }))
+            return "byte of 80 or above inside a System Exclusive message";
         return {};
     }
+    if (b[0] == 0xf7)
+        return "end of System Exclusive without its start";
+    const auto length = b[0] < 0xf0 ? ((b[0] & 0xe0) == 0xc0 ? 2u : 3u)
+                                    : (b[0] == 0xf2 ? 3u : (b[0] == 0xf1 || b[0] == 0xf3) ? 2u
+                                                                                          : 1u);
+    if (b.size() != length || std::any_of (b.begin() + 1, b.end(), [] (uint8_t x)
+                                           { return x >= 0x80; }))
+        return "channel or system message of the wrong form";
+    return {};
+}
 
-    uint32_t floatBits (float value)
-    {
-        uint32_t bits;
-        std::memcpy (&bits, &value, sizeof (bits));
-        return bits;
-    }
+uint32_t floatBits (float value)
+{
+    uint32_t bits;
+    std::memcpy (&bits, &value, sizeof (bits));
+    return bits;
+}
 
-    float floatFromBits (uint32_t bits)
-    {
-        float value;
-        std::memcpy (&value, &bits, sizeof (value));
-        return value;
-    }
+float floatFromBits (uint32_t bits)
+{
+    float value;
+    std::memcpy (&value, &bits, sizeof (value));
+    return value;
+}
 
-    Bytes floatParameterMessage (int index, float value)
-    {
-        const auto b = floatBits (value);
-        return { 0xf0, 0x7d, 0x1e, 0x01, (uint8_t) (index & 0x7f), (uint8_t) ((index >> 7) & 0x7f),
-                 (uint8_t) (b & 0x7f), (uint8_t) ((b >> 7) & 0x7f), (uint8_t) ((b >> 14) & 0x7f),
-                 (uint8_t) ((b >> 21) & 0x7f), (uint8_t) (b >> 28), 0xf7 };
-    }
+Bytes floatParameterMessage (int index, float value)
+{
+    const auto b = floatBits (value);
+    return { 0xf0, 0x7d, 0x1e, 0x01, (uint8_t) (index & 0x7f), (uint8_t) ((index >> 7) & 0x7f),
+             (uint8_t) (b & 0x7f), (uint8_t) ((b >> 7) & 0x7f), (uint8_t) ((b >> 14) & 0x7f),
+             (uint8_t) ((b >> 21) & 0x7f), (uint8_t) (b >> 28), 0xf7 };
+}
 
-    Bytes byteParameterMessage (int index, float value)
-    {
-        // The organ keeps selector items 0..127; a value that is no number sends item 0.
-        const auto d = std::isnan (value) ? 0 : (int) juce::jlimit (0.0f, 127.0f, value);
-        return { 0xf0, 0x7d, 0x1e, 0x02, (uint8_t) (index - firstByteParameter), (uint8_t) d, 0xf7 };
-    }
+Bytes byteParameterMessage (int index, float value)
+{
+    // The organ keeps selector items 0..127; a value that is no number sends item 0.
+    const auto d = std::isnan (value) ? 0 : (int) juce::jlimit (0.0f, 127.0f, value);
+    return { 0xf0, 0x7d, 0x1e, 0x02, (uint8_t) (index - firstByteParameter), (uint8_t) d, 0xf7 };
+}
 
-    Bytes parameterMessage (int index, float value)
-    {
-        return index < firstByteParameter ? floatParameterMessage (index, value) : byteParameterMessage (index, value);
-    }
+Bytes parameterMessage (int index, float value)
+{
+    return index < firstByteParameter ? floatParameterMessage (index, value) : byteParameterMessage (index, value);
+}
 
-    Bytes slotNameMessage (int slot, const juce::String& name)
-    {
-        Bytes m { 0xf0, 0x7d, 0x1e, 0x09, (uint8_t) slot };
-        for (auto c : name)
-            m.push_back (c > 0 && c < 0x80 ? (uint8_t) c : (uint8_t) '?');
-        m.push_back (0x00);
-        m.push_back (0xf7);
-        return m;
-    }
+Bytes slotNameMessage (int slot, const juce::String& name)
+{
+    Bytes m { 0xf0, 0x7d, 0x1e, 0x09, (uint8_t) slot };
+    for (auto c : name)
+        m.push_back (c > 0 && c < 0x80 ? (uint8_t) c : (uint8_t) '?');
+    m.push_back (0x00);
+    m.push_back (0xf7);
+    return m;
+}
 
-    const Bytes operationComplete { 0xf0, 0x7d, 0x1e, 0x05, 0xf7 };
+const Bytes operationComplete { 0xf0, 0x7d, 0x1e, 0x05, 0xf7 };
 
-    /** The 7-in-8 decoding of a File Dump data packet's bytes; false when it is not canonical
+/** The 7-in-8 decoding of a File Dump data packet's bytes; false when it is not canonical
         (a group without data, or high bits set for bytes that the group lacks). */
-    bool decodeSevenInEight (const uint8_t* data, size_t size, Bytes& out)
+bool decodeSevenInEight (const uint8_t* data, size_t size, Bytes& out)
+{
+    for (size_t group = 0; group < size; group += 8)
     {
-        for (size_t group = 0; group < size; group += 8)
-        {
-            const auto count = std::min<size_t> (7, size - group - 1);
-            if (count == 0)
-                return false;
-            const auto high = data[group];
-            if ((high & ((1u << (7 - count)) - 1)) != 0)
-                return false;
-            for (size_t i = 0; i < count; ++i)
-                out.push_back ((uint8_t) (data[group + 1 + i] | (((high >> (6 - i)) & 1) << 7)));
-        }
-        return true;
+        const auto count = std::min<size_t> (7, size - group - 1);
+        if (count == 0)
+            return false;
+        const auto high = data[group];
+        if ((high & ((1u << (7 - count)) - 1)) != 0)
+            return false;
+        for (size_t i = 0; i < count; ++i)
+            out.push_back ((uint8_t) (data[group + 1 + i] | (((high >> (6 - i)) & 1) << 7)));
     }
+    return true;
+}
 
-} // namespace
+}   // namespace
 
 juce::String toHex (const Bytes& bytes)
 {
@@ -162,13 +169,14 @@ juce::String describe (const Bytes& b)
             case 0x08: return "reset";
             case 0x09: return "tonewheel slot name";
             case 0x0a: return b.size() > 4 && b[4] == 1 ? "bulk send begin" : "bulk send end";
-            default:   return "unknown organ command";
+            default: return "unknown organ command";
         }
     }
     if (startsWith (b, { 0xf0, 0x7e }) && b.size() > 4)
     {
         if (b[3] == 0x07)
-            return b[4] == 0x01 ? "File Dump header" : b[4] == 0x02 ? "File Dump data packet" : "File Dump message";
+            return b[4] == 0x01 ? "File Dump header" : b[4] == 0x02 ? "File Dump data packet"
+                                                                    : "File Dump message";
         switch (b[3])
         {
             case 0x7f: return "ACK";
@@ -176,7 +184,7 @@ juce::String describe (const Bytes& b)
             case 0x7d: return "CANCEL";
             case 0x7c: return "WAIT";
             case 0x7b: return "EOF";
-            default:   return "universal message";
+            default: return "universal message";
         }
     }
     return checkOneMessage (b).isEmpty() ? "MIDI message" : "malformed packet";
@@ -194,9 +202,9 @@ struct OrganEmulator::Impl
 
     struct Scheduled
     {
-        int pair = -1;                        // where the packets go
+        int pair = -1;   // where the packets go
         std::vector<Bytes> packets;
-        std::function<void()> action;         // run instead, without the lock
+        std::function<void()> action;   // run instead, without the lock
     };
 
     explicit Impl (Options o) : options (std::move (o)), faults (options.faults), identity (options.identity)
@@ -224,8 +232,10 @@ struct OrganEmulator::Impl
             const std::lock_guard<std::mutex> guard (lock);
             plugInLocked();
         }
-        ioThread = std::thread ([this] { serveConnections(); });
-        senderThread = std::thread ([this] { sendScheduled(); });
+        ioThread = std::thread ([this]
+                                { serveConnections(); });
+        senderThread = std::thread ([this]
+                                    { sendScheduled(); });
     }
 
     ~Impl()
@@ -316,8 +326,20 @@ struct OrganEmulator::Impl
         }
     }
 
-    enum class Role { wake, listenIn, listenOut, input, output };
-    struct Watched { FdPtr fd; Role role; int pair; };
+    enum class Role
+    {
+        wake,
+        listenIn,
+        listenOut,
+        input,
+        output
+    };
+    struct Watched
+    {
+        FdPtr fd;
+        Role role;
+        int pair;
+    };
 
     std::vector<Watched> watchList()
     {
@@ -326,10 +348,14 @@ struct OrganEmulator::Impl
         for (int p = 0; p < (int) pairs.size(); ++p)
         {
             const auto& pair = pairs[(size_t) p];
-            if (pair.listenIn != nullptr)  list.push_back ({ pair.listenIn, Role::listenIn, p });
-            if (pair.listenOut != nullptr) list.push_back ({ pair.listenOut, Role::listenOut, p });
-            for (const auto& c : pair.inputs)  list.push_back ({ c, Role::input, p });
-            for (const auto& c : pair.outputs) list.push_back ({ c, Role::output, p });
+            if (pair.listenIn != nullptr)
+                list.push_back ({ pair.listenIn, Role::listenIn, p });
+            if (pair.listenOut != nullptr)
+                list.push_back ({ pair.listenOut, Role::listenOut, p });
+            for (const auto& c : pair.inputs)
+                list.push_back ({ c, Role::input, p });
+            for (const auto& c : pair.outputs)
+                list.push_back ({ c, Role::output, p });
         }
         return list;
     }
@@ -358,7 +384,9 @@ struct OrganEmulator::Impl
                     case Role::wake:
                     {
                         char drain[64];
-                        while (::read (w.fd->fd, drain, sizeof (drain)) > 0) {}
+                        while (::read (w.fd->fd, drain, sizeof (drain)) > 0)
+                        {
+                        }
                         const std::lock_guard<std::mutex> guard (lock);
                         if (stopping)
                             return;
@@ -489,7 +517,7 @@ struct OrganEmulator::Impl
                 {
                     const int index = b[4] | (b[5] << 7);
                     const uint32_t bits = (uint32_t) b[6] | ((uint32_t) b[7] << 7) | ((uint32_t) b[8] << 14)
-                                        | ((uint32_t) b[9] << 21) | ((uint32_t) b[10] << 28);
+                        | ((uint32_t) b[9] << 21) | ((uint32_t) b[10] << 28);
                     if (index < numParameters)
                         parameters[(size_t) index] = floatFromBits (bits);
                     else
@@ -728,7 +756,8 @@ struct OrganEmulator::Impl
         {
             unplugLocked();
             if (faults.unplug.replugAfterMs != never)
-                schedule (m.timeMs + faults.unplug.replugAfterMs, { -1, {}, [this] { plugIn(); } });
+                schedule (m.timeMs + faults.unplug.replugAfterMs, { -1, {}, [this]
+                                                                    { plugIn(); } });
             return;
         }
         answer (pairIndex, Answer::fileDumpPacket, m.timeMs, { handshake (0x7f, number) });
@@ -771,7 +800,8 @@ struct OrganEmulator::Impl
         if (faults.answerOnPort.isNotEmpty())
         {
             const auto it = std::find_if (pairs.begin(), pairs.end(),
-                                          [this] (const PortPair& p) { return p.options.name == faults.answerOnPort; });
+                                          [this] (const PortPair& p)
+                                          { return p.options.name == faults.answerOnPort; });
             pairIndex = it != pairs.end() ? (int) (it - pairs.begin()) : -1;
         }
         if (pairIndex >= 0)
@@ -1018,13 +1048,16 @@ bool OrganEmulator::waitUntil (const std::function<bool()>& condition, int timeo
             guard.lock();
             // Woken by the emulator's own changes; other conditions are looked at every 5 ms.
             impl->recordsChanged.wait_for (guard, std::chrono::milliseconds (juce::jmin<int64_t> (5, (int64_t) left + 1)),
-                                           [&] { return impl->changeCount != seen; });
+                                           [&]
+                                           { return impl->changeCount != seen; });
         }
     }
 }
 
 bool OrganEmulator::waitForMessages (const std::function<bool (const std::vector<Message>&)>& predicate, int timeoutMs) const
 {
-    return waitUntil ([&] { return predicate (getReceived()); }, timeoutMs);
+    return waitUntil ([&]
+                      { return predicate (getReceived()); },
+                      timeoutMs);
 }
-} // namespace orvane::emulator
+}   // namespace orvane::emulator

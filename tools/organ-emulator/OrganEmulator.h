@@ -35,16 +35,30 @@ struct Identity
     organ has answered a third dump request, until the next first dump request. */
 enum class Answer
 {
-    identity, ping, dumpStep1, dumpStep2, dumpStep3, store, reset, fileDumpHeader, fileDumpPacket
+    identity,
+    ping,
+    dumpStep1,
+    dumpStep2,
+    dumpStep3,
+    store,
+    reset,
+    fileDumpHeader,
+    fileDumpPacket
 };
 constexpr int numAnswerKinds = 9;
 
 /** When the organ cancels a File Dump transfer with an error code instead of its handshake. */
 struct CancelFault
 {
-    enum class When { never, onHeader, afterPacket, afterEndOfFile };
+    enum class When
+    {
+        never,
+        onHeader,
+        afterPacket,
+        afterEndOfFile
+    };
     When when = When::never;
-    int packet = 0;          // afterPacket: the transfer's packet (0 = first) that is answered with CANCEL
+    int packet = 0;   // afterPacket: the transfer's packet (0 = first) that is answered with CANCEL
     uint8_t errorCode = 0;
 };
 
@@ -53,7 +67,7 @@ struct CancelFault
     number. */
 struct NakFault
 {
-    int packet = -1;        // the transfer's packet (0 = first), or -1 for every packet
+    int packet = -1;   // the transfer's packet (0 = first), or -1 for every packet
     int times = 0;
     int code = -1;
 };
@@ -73,7 +87,7 @@ struct Faults
     NakFault nak;
     CancelFault cancel;
     UnplugFault unplug;
-    juce::String answerOnPort;                    // answers go there instead of to the asking port
+    juce::String answerOnPort;   // answers go there instead of to the asking port
 
     void setDelay (Answer kind, int ms) { delayMs[(size_t) kind] = ms; }
 };
@@ -91,8 +105,8 @@ struct PortOptions
 /** One message on the link, as the emulator saw it. */
 struct Message
 {
-    double timeMs = 0;         // juce::Time::getMillisecondCounterHiRes()
-    juce::String port;         // the port pair's name
+    double timeMs = 0;   // juce::Time::getMillisecondCounterHiRes()
+    juce::String port;   // the port pair's name
     Bytes bytes;
 };
 
@@ -102,7 +116,7 @@ struct Options
     juce::String portName { "Halvorin Orvane MIDI Port" };
     std::vector<PortOptions> decoys;
     Identity identity;
-    uint8_t deviceId = 0;      // the organ's device ID in its File Dump handshakes
+    uint8_t deviceId = 0;   // the organ's device ID in its File Dump handshakes
     Faults faults;
     /** Parameters (index 0..98, any float: NaN and the infinities included) that replace the
         factory values before the first download; other indexes are ignored. */
@@ -120,13 +134,13 @@ struct FileDumpTransfer
     std::array<uint8_t, 4> type {};
     uint32_t declaredLength = 0;
     std::array<uint8_t, 32> name {};
-    Bytes payload;              // decoded bytes of the accepted packets
+    Bytes payload;   // decoded bytes of the accepted packets
     int packetsAccepted = 0;
     int naksSent = 0;
     bool endOfFileReceived = false;
     bool cancelledByEditor = false;
     bool cancelledByOrgan = false;
-    bool complete = false;      // EOF received with the declared length
+    bool complete = false;   // EOF received with the declared length
 };
 
 /** A short human-readable description of a message of the organ's link ("identity request"). */
@@ -192,4 +206,4 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl;
 };
-} // namespace orvane::emulator
+}   // namespace orvane::emulator

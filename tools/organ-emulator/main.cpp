@@ -65,9 +65,15 @@ bool parseParameter (const juce::String& indexText, const juce::String& valueTex
 bool parseDelay (const juce::String& option, Faults& faults)
 {
     static const std::pair<const char*, Answer> kinds[] = {
-        { "identity", Answer::identity }, { "ping", Answer::ping },     { "dump1", Answer::dumpStep1 },
-        { "dump2", Answer::dumpStep2 },   { "dump3", Answer::dumpStep3 }, { "store", Answer::store },
-        { "reset", Answer::reset },       { "header", Answer::fileDumpHeader }, { "packet", Answer::fileDumpPacket },
+        { "identity", Answer::identity },
+        { "ping", Answer::ping },
+        { "dump1", Answer::dumpStep1 },
+        { "dump2", Answer::dumpStep2 },
+        { "dump3", Answer::dumpStep3 },
+        { "store", Answer::store },
+        { "reset", Answer::reset },
+        { "header", Answer::fileDumpHeader },
+        { "packet", Answer::fileDumpPacket },
     };
     const auto kind = option.upToFirstOccurrenceOf ("=", false, false);
     const auto value = option.fromFirstOccurrenceOf ("=", false, false);
@@ -165,10 +171,10 @@ void print (const Message& m, bool sent)
     const std::lock_guard<std::mutex> guard (lineLock);
     static const auto start = m.timeMs;
     const auto line = juce::String (m.timeMs - start, 1).paddedLeft (' ', 10) + " ms  "
-                    + (sent ? "-> " : "<- ") + m.port + "  " + describe (m.bytes) + "  "
-                    + (m.bytes.size() > 48 ? toHex (Bytes (m.bytes.begin(), m.bytes.begin() + 48)) + " ... ("
-                                                 + juce::String ((int) m.bytes.size()) + " bytes)"
-                                           : toHex (m.bytes));
+        + (sent ? "-> " : "<- ") + m.port + "  " + describe (m.bytes) + "  "
+        + (m.bytes.size() > 48 ? toHex (Bytes (m.bytes.begin(), m.bytes.begin() + 48)) + " ... ("
+                   + juce::String ((int) m.bytes.size()) + " bytes)"
+                               : toHex (m.bytes));
     std::cout << line << std::endl;
 }
 
@@ -201,7 +207,7 @@ void handleCommand (const juce::String& line, OrganEmulator& organ)
     else if (command.isNotEmpty())
         std::cout << "commands: send HEX..., param INDEX VALUE, unplug, plug, quit" << std::endl;
 }
-} // namespace
+}   // namespace
 
 int main (int argc, char** argv)
 {
@@ -217,8 +223,10 @@ int main (int argc, char** argv)
     }
     options.monitor = print;
 
-    std::signal (SIGINT, [] (int) { quitRequested = 1; });
-    std::signal (SIGTERM, [] (int) { quitRequested = 1; });
+    std::signal (SIGINT, [] (int)
+                 { quitRequested = 1; });
+    std::signal (SIGTERM, [] (int)
+                 { quitRequested = 1; });
 
     OrganEmulator organ (options);
     if (! organ.isListening())

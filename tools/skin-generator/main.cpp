@@ -34,11 +34,20 @@ const Colour sectionText { 0xFF2E2E2E };
 const Colour tabText { 0xFF2D2D2D };
 const Colour indicatorOff { 0xFF323232 };
 const Colour indicatorOn { 0xFFFFA800 };
-} // namespace Palette
+}   // namespace Palette
 
-enum class State { normal, over, down };
+enum class State
+{
+    normal,
+    over,
+    down
+};
 
-struct StateName { State state; const char* suffix; };
+struct StateName
+{
+    State state;
+    const char* suffix;
+};
 const StateName buttonStates[] = { { State::normal, "normal" }, { State::over, "over" }, { State::down, "down" } };
 
 //==============================================================================
@@ -101,16 +110,33 @@ void drawCentredText (Graphics& g, const Font& font, const String& text, float c
 // so that a part drawn afterwards reads as lying in front of what was drawn before.
 struct GlyphOp
 {
-    enum Kind { stroke, fill, erase } kind;
+    enum Kind
+    {
+        stroke,
+        fill,
+        erase
+    } kind;
     Path path;
 };
 
 class Glyph
 {
 public:
-    Glyph& stroke (const Path& p) { ops.push_back ({ GlyphOp::stroke, p }); return *this; }
-    Glyph& fill (const Path& p) { ops.push_back ({ GlyphOp::fill, p }); return *this; }
-    Glyph& erase (const Path& p) { ops.push_back ({ GlyphOp::erase, p }); return *this; }
+    Glyph& stroke (const Path& p)
+    {
+        ops.push_back ({ GlyphOp::stroke, p });
+        return *this;
+    }
+    Glyph& fill (const Path& p)
+    {
+        ops.push_back ({ GlyphOp::fill, p });
+        return *this;
+    }
+    Glyph& erase (const Path& p)
+    {
+        ops.push_back ({ GlyphOp::erase, p });
+        return *this;
+    }
 
     const std::vector<GlyphOp>& operations() const { return ops; }
 
@@ -316,7 +342,8 @@ Glyph toothedWheelGlyph()
     constexpr int teeth = 10;
     constexpr float outer = 9.5f, root = 7.2f;
     const float pitch = MathConstants<float>::twoPi / (float) teeth;
-    const auto at = [] (float radius, float angle) {
+    const auto at = [] (float radius, float angle)
+    {
         return Point<float> (12.0f + radius * std::sin (angle), 12.0f - radius * std::cos (angle));
     };
 
@@ -356,9 +383,8 @@ Glyph fadersGlyph()
 Glyph sineWaveGlyph()
 {
     Glyph g;
-    g.stroke (curve (2.0f, 22.0f, [] (float x) {
-        return 12.0f - 7.0f * std::sin (MathConstants<float>::twoPi * (x - 2.0f) / 20.0f);
-    }));
+    g.stroke (curve (2.0f, 22.0f, [] (float x)
+                     { return 12.0f - 7.0f * std::sin (MathConstants<float>::twoPi * (x - 2.0f) / 20.0f); }));
     return g;
 }
 
@@ -366,7 +392,8 @@ Glyph softClipGlyph()
 {
     Glyph g;
     g.stroke (polyline ({ { 3.0f, 3.0f }, { 3.0f, 21.0f }, { 21.0f, 21.0f } }));
-    g.stroke (curve (3.0f, 21.0f, [] (float x) { return 21.0f - 15.0f * std::tanh ((x - 3.0f) / 6.0f); }));
+    g.stroke (curve (3.0f, 21.0f, [] (float x)
+                     { return 21.0f - 15.0f * std::tanh ((x - 3.0f) / 6.0f); }));
     return g;
 }
 
@@ -518,8 +545,7 @@ Image subPageTabImage (const Fonts& fonts, const String& caption, State state)
     g.fillAll (Palette::white);
 
     // Outline on pixel centres so that the straight edges stay one pixel sharp.
-    Path tab = polyline ({ { 0.5f, height - 0.5f }, { 0.5f + slant, 0.5f }, { width - 0.5f, 0.5f },
-                           { width - 0.5f, height - 0.5f } }, true);
+    Path tab = polyline ({ { 0.5f, height - 0.5f }, { 0.5f + slant, 0.5f }, { width - 0.5f, 0.5f }, { width - 0.5f, height - 0.5f } }, true);
     g.setColour (state == State::normal ? Palette::column : Palette::highlight);
     g.fillPath (tab);
     g.setColour (Palette::rule);
@@ -563,14 +589,27 @@ Image indicatorImage (Colour colour)
 }
 
 //==============================================================================
-struct TopBarItem { const char* name; const char* caption; Glyph (*glyph)(); };
+struct TopBarItem
+{
+    const char* name;
+    const char* caption;
+    Glyph (*glyph)();
+};
 const TopBarItem topBarItems[] = {
-    { "open", "OPEN", openFolderGlyph },       { "save", "SAVE", floppyDiskGlyph },
-    { "connect", "CONNECT", connectGlyph },    { "store", "STORE", discStackGlyph },
-    { "reset", "RESET", returnArrowGlyph },    { "tonewheel", "TONEWHEEL", toothedWheelGlyph },
+    { "open", "OPEN", openFolderGlyph },
+    { "save", "SAVE", floppyDiskGlyph },
+    { "connect", "CONNECT", connectGlyph },
+    { "store", "STORE", discStackGlyph },
+    { "reset", "RESET", returnArrowGlyph },
+    { "tonewheel", "TONEWHEEL", toothedWheelGlyph },
 };
 
-struct SectionItem { const char* name; const char* title; Glyph (*glyph)(); };
+struct SectionItem
+{
+    const char* name;
+    const char* title;
+    Glyph (*glyph)();
+};
 const SectionItem sectionItems[] = {
     { "tonegenerator", "Tone Generator", fadersGlyph },
     { "vibratochorus", "Vibrato and Chorus", sineWaveGlyph },
@@ -636,7 +675,7 @@ void writeSkin (SkinWriter& out, const Fonts& fonts)
     out.write ("indicator_off", indicatorImage (Palette::indicatorOff));
     out.write ("indicator_on", indicatorImage (Palette::indicatorOn));
 }
-} // namespace
+}   // namespace
 
 int main (int argc, char** argv)
 {

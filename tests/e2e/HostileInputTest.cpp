@@ -4,7 +4,7 @@
 #include "EditorRig.h"
 #include "support/FreezeAlarm.h"
 #include "support/MidiBytes.h"
-#include "support/SpecialFiles.h"
+#include "support/NonRegularFiles.h"
 
 #include "organ/FloatBits.h"
 #include "organ/OrganProtocol.h"

@@ -50,10 +50,10 @@ show_page()
 # expect_shown "Y:MIN:MAX[:TEXT],...": each bar reads a number inside its range (and TEXT).
 expect_shown()
 {
-    local spec specs y min max text shown number
-    IFS=, read -r -a specs <<<"$1"
-    for spec in "${specs[@]}"; do
-        IFS=: read -r y min max text <<<"$spec"
+    local bar bars y min max text shown number
+    IFS=, read -r -a bars <<<"$1"
+    for bar in "${bars[@]}"; do
+        IFS=: read -r y min max text <<<"$bar"
         shown=$(scn_slider_text "$y")
         number=$(grep -o -E -- '-?[0-9]+(\.[0-9]+)?' <<<"$shown" | head -n1)
         awk -v v="$number" -v a="$min" -v b="$max" 'BEGIN { exit !(v != "" && v + 0 >= a && v + 0 <= b) }' \

@@ -1,5 +1,5 @@
 #include "organ/BoundedFileRead.h"
-#include "support/SpecialFiles.h"
+#include "support/NonRegularFiles.h"
 #include "support/TestHarness.h"
 
 #include <gtest/gtest.h>

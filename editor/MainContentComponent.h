@@ -179,7 +179,7 @@ private:
     void uploadTonewheelFile (int slot, const juce::File& file);                // after the file dialog
     void beginUpload (int slot, const orvane::tonewheel::Contents& contents);   // after the warning
     void sendChunkOrFinish();
-    void reconnectAfterUpload();
+    bool reconnectAfterUpload();   // false when the window is going
     void reconnectAwaitingReply();
     void handleTonewheelTransferStatus (int status);
     bool openInput (int index);
@@ -395,6 +395,14 @@ private:
     // The search box of the connection course: the completed download closes it alone, so an
     // abort or lost-connection box open meanwhile keeps its text until the player closes it.
     juce::Component::SafePointer<CustomAlertWindow> searchBox;
+    // While the exhausted search shows its box: a late reply's download closes that box too.
+    bool deviceNotFoundBoxOpen = false;
+    // Advanced by each CONNECT that starts a search; an identity reply (MIDI input thread)
+    // records the search that it ended, so that a step still due then does nothing.
+    std::atomic<uint32_t> searchGeneration { 0 };
+    std::atomic<uint32_t> answeredSearch { 0 };
+    // The bulk send's transmit box: the bulk send closes it alone.
+    juce::Component::SafePointer<CustomAlertWindow> bulkSendBox;
     // Held by the MIDI input thread for each handshake and by the message thread while it
     // fills the upload fields or cancels, so that neither sees the other's half-done work.
     juce::CriticalSection uploadLock;

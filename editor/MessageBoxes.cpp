@@ -117,6 +117,12 @@ void MainContentComponent::messageBoxCallback (int result, void* context)
     {
         case 1: component->cancelSearch(); break;
         case 2: component->cancelTonewheelUpload(); break;
+        case 0:
+            // Only the window system ends the open box with 0. The upload must not run on
+            // unseen behind a closed progress box, so that close counts as its Cancel.
+            if (component->messageBox == component->uploadProgressBox)
+                component->cancelTonewheelUpload();
+            break;
         default: break;
     }
 }

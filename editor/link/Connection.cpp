@@ -62,6 +62,8 @@ void MainContentComponent::connectButtonClicked()
         outIdx = namedOutput;
     }
 
+    midiInput = nullptr;   // no reply on the ports opened before can arrive from here on
+    ++searchGeneration;
     const bool inputOpened = openInput (inIdx);
     if (foundByName)
     {
@@ -89,9 +91,9 @@ void MainContentComponent::connectButtonClicked()
 void MainContentComponent::searchStep()
 {
     // The framework may run a step that was already due when the MIDI thread stopped the
-    // timer for an accepted identity: walking on would leave the organ's ports mid-download.
-    const auto pending = pendingOperation.load();
-    if (connected.load() || (pending >= downloadStep1 && pending <= downloadStep3))
+    // timer for an identity reply: walking on would leave the organ's ports mid-download. A
+    // download that an earlier search left pending does not hold this search up.
+    if (connected.load() || answeredSearch.load() == searchGeneration.load())
         return;
 
     if (firstScan)
@@ -108,8 +110,13 @@ void MainContentComponent::searchStep()
         {
             if (--outIdx < 0)
             {
+                // A late reply on the ports left open may connect the organ behind this box;
+                // its download then closes the box, and CONNECT stays on.
+                deviceNotFoundBoxOpen = true;
                 showOkBox (deviceNotFoundText);
-                switchButtonOff (connectButton);
+                deviceNotFoundBoxOpen = false;
+                if (! connected.load())
+                    switchButtonOff (connectButton);
                 return;
             }
             if (! midiOutput.open (*midiPorts, outIdx))

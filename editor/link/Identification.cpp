@@ -29,6 +29,7 @@ void MainContentComponent::handleIdentityReply (const orvane::protocol::Identity
     }
 
     stopTimer (searchTimer);
+    answeredSearch = searchGeneration.load();
     projectImage.modelIndex = (int32_t) reply.model - 3;   // model bytes 3..6 are the models 0..3
     projectImage.hardwareRevision = (int32_t) reply.revision;
     {
@@ -77,7 +78,10 @@ void MainContentComponent::handleOperationComplete()
 void MainContentComponent::completeDownload()
 {
     stopTimer (receiveTimer);
-    closeMessageBoxIfOpen (searchBox);
+    if (deviceNotFoundBoxOpen)
+        closeMessageBox();
+    else
+        closeMessageBoxIfOpen (searchBox);
     updateAllControls();
     showSection (currentSection, false);
     showSection (currentSection, true);

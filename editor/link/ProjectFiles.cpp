@@ -57,6 +57,7 @@ void MainContentComponent::openProjectFile (const juce::File& file)
     if (online)
     {
         showMessageBox (messageBoxTitle, transmittingText, {}, 0, {}, 0, messageBoxCallback);
+        bulkSendBox = messageBox;
         startTimer (bulkSendTimer, bulkSendDelayMs);
     }
 
@@ -87,5 +88,5 @@ void MainContentComponent::bulkSend()
     }
 
     sendToOrgan (orvane::protocol::bulkSendEnd());
-    closeMessageBox();
+    closeMessageBoxIfOpen (bulkSendBox);   // a box that replaced it stays for the player to read
 }

@@ -235,11 +235,15 @@ void MainContentComponent::cancelTonewheelUpload()
 }
 
 // Identifies the organ afresh, which downloads its data again: the flag alone goes down, the
-// panel keeps showing the connection meanwhile.
-void MainContentComponent::reconnectAfterUpload()
+// panel keeps showing the connection meanwhile. A box that the window's going has ended (the
+// quit ends its loop) is followed by nothing: nothing goes to the organ on quitting.
+bool MainContentComponent::reconnectAfterUpload()
 {
+    if (juce::MessageManager::getInstance()->hasStopMessageBeenSent())
+        return false;
     connected = false;
     sendToOrgan (orvane::protocol::identityRequestMessage());
+    return true;
 }
 
 // After the end or an abort of a transfer: reconnect, and give the organ the receive time-out
@@ -248,8 +252,6 @@ void MainContentComponent::reconnectAfterUpload()
 // error over the lost-connection box.
 void MainContentComponent::reconnectAwaitingReply()
 {
-    if (! connectButton.getToggleState())
-        return;
-    reconnectAfterUpload();
-    startTimer (receiveTimer, receiveTimeoutMs);
+    if (connectButton.getToggleState() && reconnectAfterUpload())
+        startTimer (receiveTimer, receiveTimeoutMs);
 }

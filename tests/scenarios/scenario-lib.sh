@@ -9,6 +9,10 @@
 #   scn_step TEXT / scn_fail TEXT    report a step (with the seconds since scn_begin) / fail
 #   scn_start_emulator [OPTION...]   organ emulator on the private ports; its stdin stays open
 #   scn_emulator_say LINE            type a line on its stdin ("unplug", "plug", "send F0 ...")
+#   scn_stop_emulator                stops it (its log kept as emulator-N.log), so that another
+#                                    can be started with other options
+#   scn_emulator_connections         prints how many connections of the editor's ports it holds:
+#                                    0 once it has read all that an ended editor sent
 #   scn_start_editor                 the editor with a fresh HOME; sets SCN_WINDOW, SCN_EDITOR_PID
 #   scn_windows                      lists the visible windows (to be given to scn_wait_popup)
 #   scn_wait_popup LIST              waits for a window not in LIST (a pop-up list or menu); sets
@@ -154,6 +158,24 @@ scn_start_emulator()
 }
 
 scn_emulator_say() { echo "$*" >&9; }
+
+scn_stop_emulator()
+{
+    exec 9>&-
+    kill "$SCN_EMULATOR_PID" 2>/dev/null
+    wait "$SCN_EMULATOR_PID" 2>/dev/null
+    rm -f "$SCN_WORK/emulator.in"
+    mv "$SCN_WORK/emulator.log" "$SCN_WORK/emulator-$(ls "$SCN_WORK" | grep -c '^emulator-').log"
+    SCN_MARK=0
+}
+
+# A connection is closed only once its last message has been read (and printed), so none left
+# means that everything the editor sent is in the records. /proc/net/unix: St 03 is connected.
+scn_emulator_connections()
+{
+    find "/proc/$SCN_EMULATOR_PID/fd" -lname 'socket:*' -printf '%l\n' 2>/dev/null | tr -dc '0-9\n' \
+        | awk 'NR == FNR { own[$1] = 1; next } FNR > 1 && ($7 in own) && $6 == "03" { n++ } END { print n + 0 }' - /proc/net/unix
+}
 
 scn_start_editor()
 {

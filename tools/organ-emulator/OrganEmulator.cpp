@@ -573,10 +573,11 @@ struct OrganEmulator::Impl
     void answerIdentityRequest (int pairIndex, const Message& m)
     {
         const bool isPing = downloadDone;
-        if (isPing && faults.pingAnswers >= 0 && pingsAnswered >= faults.pingAnswers)
+        const int limit = isPing ? faults.pingAnswers : faults.identityAnswers;
+        auto& answered = isPing ? pingsAnswered : identitiesAnswered;
+        if (limit >= 0 && answered >= limit)
             return;
-        if (isPing)
-            ++pingsAnswered;
+        ++answered;
         const auto& id = identity;
         answer (pairIndex, isPing ? Answer::ping : Answer::identity, m.timeMs,
                 { { 0xf0, 0x7d, 0x1e, 0x07, id.protocol, id.model, id.revision, id.release, id.build1, id.build2, 0xf7 } });
@@ -900,6 +901,7 @@ struct OrganEmulator::Impl
     int nakCountForPacket = 0;
     bool downloadDone = false;
     int pingsAnswered = 0;
+    int identitiesAnswered = 0;
 
     std::vector<PortPair> pairs;
     bool plugged = false, listening = false, stopping = false;

@@ -84,6 +84,7 @@ struct Faults
 {
     std::array<int, numAnswerKinds> delayMs {};   // per Answer; `never` drops the answer
     int pingAnswers = -1;                         // pings answered before the organ falls silent; -1 all
+    int identityAnswers = -1;                     // identity requests (not pings) answered likewise
     NakFault nak;
     CancelFault cancel;
     UnplugFault unplug;

@@ -27,6 +27,7 @@ FOLDER defaults to $ORVANE_VIRTUAL_MIDI; PORT NAME to "Halvorin Orvane MIDI Port
   --delay KIND=MS|never      answer late or never; KIND is identity, ping, dump1, dump2,
                              dump3, store, reset, header or packet
   --ping-answers N           stop answering pings after N answers
+  --identity-answers N       stop answering identity requests (not pings) after N answers
   --nak PACKET:TIMES[:CODE]  refuse the transfer's packet (0 = first, -1 = every) TIMES times
   --cancel WHEN[:K]:CODE     cancel a File Dump transfer with CODE; WHEN is header,
                              packet (after K packets) or eof
@@ -119,6 +120,8 @@ bool parseArguments (const juce::StringArray& args, Options& options)
         }
         else if (arg == "--ping-answers")
             faults.pingAnswers = number (value);
+        else if (arg == "--identity-answers")
+            faults.identityAnswers = number (value);
         else if (arg == "--nak" && fields.size() >= 2)
             faults.nak = { number (fields[0]), number (fields[1]), fields.size() > 2 ? number (fields[2]) : -1 };
         else if (arg == "--cancel" && fields.size() >= 2)

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Scenario: the link in orders of events that a player meets with a slow or fickle organ.
+# - A download left pending (CONNECT off while it waits) does not hold up the next search:
+#   with one port pair it ends in "Device not found!" after its one pair.
+# - An organ that answers only after the search has given up connects behind the
+#   device-not-found box: the download closes that box, CONNECT stays on while connected, so
+#   the loss of the organ switches everything off and the next click lets the organ go.
+# - Closing the progress box from the window manager counts as its Cancel.
+# - Quitting with the cancel box or the abort box of an upload open sends nothing.
+# Usage: event-order.sh EDITOR EMULATOR   (on a display: tools/with-display.sh)
+set -u
+. "$(dirname "$0")/scenario-lib.sh"
+scn_begin event-order "$1" "$2"
+
+wheel=$SCN_WORK/files/order.otw
+scn_make_tonewheel "$wheel" "ORDER WHEEL"
+ms() { scn_time "$1" | cut -d. -f1; }
+
+no_connections() { [ "$(scn_emulator_connections)" = 0 ]; }
+
+# Whether the open box is drawn and reads every word; the box it replaced may still be found
+# for a moment.
+box_reads()
+{
+    local text word
+    scn_find_box && scn_box_drawn || return 1
+    text=$(scn_ocr "$SCN_WORK/box.png")
+    for word in "$@"; do
+        grep -q -i -F -- "$word" <<<"$text" || return 1
+    done
+}
+
+expect_box_reading() { scn_wait_until 10 box_reads "$@" || scn_fail "no box reads \"$*\""; }
+
+# Quits with the box open: the editor must end with 0 and the organ receive nothing more.
+quit_sends_nothing()
+{
+    scn_mark
+    scn_quit "$1"
+    scn_wait_until 10 no_connections || scn_fail "$1: the editor's connections stay open after it ended"
+    scn_expect_no_record '<- ' "$1: the organ received a message after the close request"
+}
+
+# TONEWHEEL, the ALT2 item, the file and Yes: the upload starts with its header.
+start_upload()
+{
+    scn_mark
+    echo "$wheel" >"$SCN_DIALOG/answer"
+    scn_tonewheel_menu
+    scn_click_in "$SCN_POPUP" $((POPUP_WIDTH / 2)) $((POPUP_HEIGHT / 2))
+    scn_expect_box "Warning" "ALT2"
+    scn_box_click 1
+    scn_wait_record '<- .*File Dump header' 5 || scn_fail "Yes sent no File Dump header"
+}
+
+#------------------------------------------------------------------------------
+scn_step "a search after a download that was left pending"
+# The organ answers the first identity request only, 3 s late, and never its first dump request.
+scn_start_emulator --delay identity=3000 --identity-answers 1 --delay dump1=never
+scn_start_editor
+scn_mark
+scn_press connect
+expect_box_reading "Device not found"
+scn_box_click 1
+# The late reply starts a download on the ports left open; it stays pending.
+scn_wait_record '<- .*dump request  F0 7D 1E 04 7D F7' 10 || scn_fail "the late reply started no download"
+scn_mark
+clicked=$(date +%s%N)
+scn_press connect
+# The search box shows first; the search's end replaces it.
+scn_wait_until 3 box_reads "Device not found" \
+    || scn_fail "the search does not end: no \"Device not found!\" within $(scn_time 3) s of CONNECT"
+scn_step "the box was read $(( ($(date +%s%N) - clicked) / 1000000 )) ms after the click (one pair: 1000 ms)"
+[ "$(scn_count_records '<- .*identity request')" = 2 ] \
+    || scn_fail "the search sent $(scn_count_records '<- .*identity request') identity requests, not CONNECT's and the one pair's"
+scn_box_click 1
+scn_quit "after the second search"
+scn_stop_emulator
+
+#------------------------------------------------------------------------------
+# The organ's identity reply comes only after the search has ended with its box (1000 ms).
+late_reply()
+{
+    scn_start_emulator --delay identity="$1"
+    scn_start_editor
+    scn_panel_shot "$SCN_WORK/disconnected.png"
+    scn_mark
+    scn_press connect
+    scn_wait_record '-> .*operation complete' 15 3 || scn_fail "the late reply did not download the organ's data"
+    scn_wait_until 10 scn_pinged_after_download || scn_fail "the editor did not ping after the download"
+    scn_wait_no_box 5 || scn_fail "a box stays open over the connected panel: $(scn_box_text)"
+    scn_indicator_on || scn_fail "the indicator is off after the download"
+}
+
+scn_step "an identity reply 1.5 s late, then the organ lost"
+late_reply 1500
+scn_mark
+scn_emulator_say unplug
+expect_box_reading "Device lost connection"
+scn_box_click 1
+scn_expect_panel "$SCN_WORK/disconnected.png" "the lost connection (indicator and CONNECT off)"
+scn_quit "after the loss"
+scn_stop_emulator
+
+scn_step "an identity reply 3 s late, then CONNECT clicked"
+late_reply 3000
+scn_mark
+scn_press connect
+scn_wait_until 5 no_connections || scn_fail "CONNECT clicked while connected did not let the organ go"
+scn_expect_no_record '<- .*identity request' "CONNECT clicked while connected searched again"
+scn_expect_panel "$SCN_WORK/disconnected.png" "CONNECT off after the click"
+scn_quit "after letting go"
+scn_stop_emulator
+
+#------------------------------------------------------------------------------
+# The organ acknowledges each packet late, so that the progress box stays long enough.
+scn_start_emulator --delay packet="$(ms 400)"
+scn_start_editor
+scn_connect
+
+scn_step "the progress box closed by the window manager"
+start_upload
+scn_expect_box "Transmitting tonewheel file"
+scn_close_request "$SCN_BOX"
+scn_wait_record '<- .*CANCEL' 5 || scn_fail "closing the progress box did not cancel the upload"
+expect_box_reading "Transmission aborted" "tonewheel has been deleted"
+scn_expect_no_record '<- .*EOF' "the upload ran on after its progress box was closed"
+scn_box_click 1
+scn_wait_until 10 scn_pinged_after_download || scn_fail "the editor did not connect again after the cancel"
+
+scn_step "quitting with the cancel box open"
+start_upload
+scn_expect_box "Transmitting tonewheel file"
+scn_box_click 1
+expect_box_reading "Transmission aborted" "tonewheel has been deleted"
+quit_sends_nothing "the cancel box"
+scn_stop_emulator
+
+scn_step "quitting with the abort box open"
+# The organ refuses the first packet three times; the editor gives up the transfer.
+scn_start_emulator --nak 0:3
+scn_start_editor
+scn_connect
+start_upload
+scn_wait_record '<- .*CANCEL' 10 || scn_fail "the editor did not give up the refused packet"
+expect_box_reading "Transmission aborted"
+quit_sends_nothing "the abort box"
+scn_step "passed"

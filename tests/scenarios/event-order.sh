@@ -7,6 +7,7 @@
 #   the loss of the organ switches everything off and the next click lets the organ go.
 # - Closing the progress box from the window manager counts as its Cancel.
 # - Quitting with the cancel box or the abort box of an upload open sends nothing.
+# - A store result that opens while the bulk send waits out its 200 ms stays open after it.
 # Usage: event-order.sh EDITOR EMULATOR   (on a display: tools/with-display.sh)
 set -u
 . "$(dirname "$0")/scenario-lib.sh"
@@ -145,4 +146,48 @@ start_upload
 scn_wait_record '<- .*CANCEL' 10 || scn_fail "the editor did not give up the refused packet"
 expect_box_reading "Transmission aborted"
 quit_sends_nothing "the abort box"
+scn_stop_emulator
+
+#------------------------------------------------------------------------------
+scn_step "a store result that opens while the bulk send waits"
+# The organ confirms the store only when told to, right after the transmit box has opened.
+scn_start_emulator --delay store=never
+scn_start_editor
+scn_connect
+project=$SCN_WORK/files/order.hop
+{ printf '\x63\x19\x07\x27'; head -c 412 /dev/zero; } >"$project"
+
+box_callbacks() { grep -c 'messageBoxCallback: exit' "$SCN_WORK/editor.log"; }
+dialog_calls() { cat "$SCN_DIALOG/calls" 2>/dev/null | grep -c '^folder='; }
+dialog_called() { [ "$(dialog_calls)" -gt "$1" ]; }
+
+# The confirmation may still come after the bulk send has begun (its timer runs out first); the
+# attempt is then made again. It is in place when the transmit box's callback (its box replaced
+# by the store result) is logged before the bulk send begins, which then takes two seconds.
+arranged=""
+for attempt in 1 2 3 4 5 6; do
+    scn_mark
+    scn_press store
+    scn_wait_record '<- .*store  F0 7D 1E 03 ' 5 || scn_fail "STORE sent no store request"
+    calls=$(dialog_calls)
+    touch "$SCN_DIALOG/hold"
+    echo "$project" >"$SCN_DIALOG/answer"
+    scn_press open
+    scn_wait_until 5 dialog_called "$calls" || scn_fail "OPEN showed no file dialog"
+    callbacks=$(box_callbacks)
+    rm -f "$SCN_DIALOG/hold"
+    scn_wait_box 5 || scn_fail "no transmit box after OPEN"
+    scn_emulator_say "send F0 7D 1E 05 F7"
+    scn_wait_record '<- .*bulk send begin' 10 || scn_fail "OPEN while connected sent no bulk send"
+    [ "$(box_callbacks)" -gt "$callbacks" ] && arranged=yes
+    scn_wait_record '<- .*bulk send end' 15 || scn_fail "the bulk send did not end"
+    expect_box_reading "stored successfully"
+    scn_box_click 1
+    scn_wait_no_box 5 || scn_fail "the store result did not close"
+    [ -n "$arranged" ] && break
+    scn_step "attempt $attempt: the bulk send began before the store result; again"
+done
+[ -n "$arranged" ] || scn_fail "the store result never opened within the bulk send's 200 ms"
+scn_step "the store result opened before the bulk send (attempt $attempt) and stayed open after it"
+scn_quit "after the bulk send"
 scn_step "passed"

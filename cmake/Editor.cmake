@@ -24,7 +24,7 @@ target_link_libraries(orvane_core PUBLIC orvane_juce)
 if(TARGET orvane_skin)
     target_link_libraries(orvane_core PUBLIC orvane_skin)
 endif()
-target_compile_options(orvane_core PRIVATE -Wall -Wextra $<$<CXX_COMPILER_ID:GNU>:-Wno-dangling-pointer>)
+target_compile_options(orvane_core PRIVATE ${ORVANE_WARNINGS})
 
 juce_add_gui_app(OrvaneEditor
     PRODUCT_NAME "Orvane Editor"
@@ -32,6 +32,7 @@ juce_add_gui_app(OrvaneEditor
     COMPANY_NAME "Halvorin")
 target_sources(OrvaneEditor PRIVATE ${CMAKE_SOURCE_DIR}/app/Main.cpp)
 target_link_libraries(OrvaneEditor PRIVATE orvane_core)
+target_compile_options(OrvaneEditor PRIVATE ${ORVANE_WARNINGS})
 set_target_properties(OrvaneEditor PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin
     OUTPUT_NAME orvane-editor)

@@ -140,7 +140,9 @@ TEST (ProjectFile, OnlyAWholeImageWithTheMagicNumberIsRead)
         const auto content = readProjectFile (exact.get(), c.bytes.size());
         EXPECT_EQ (content.has_value(), c.read) << c.name;
         if (content.has_value())
+        {
             EXPECT_EQ (content->values[98], ProjectImage().getValue (98)) << c.name;
+        }
     }
 }
 

@@ -1,16 +1,18 @@
-# make run   installs what is missing, builds and starts the editor.
-# make test  installs what is missing, builds and runs every test.
+# make run   installs what building and running need, builds and starts the editor.
+# make build installs what building needs and builds (the tests too where googletest is).
+# make test  installs that and the test tools, builds and runs every test on a private display.
 # make fuzz  builds the fuzz targets with clang and runs each for FUZZ_SECONDS.
 # make format applies .clang-format to every C++ file of the tree.
 JOBS ?= $(shell nproc)
 BUILD ?= build
 FUZZ_SECONDS ?= 60
+SETUP ?= run
 FUZZ_TARGETS = fuzz_decoders fuzz_reception fuzz_handshakes fuzz_project_open fuzz_tonewheel_load
 
 .PHONY: setup build run test test-asan test-tsan fuzz format clean
 
 setup:
-	@tools/setup.sh
+	@tools/setup.sh $(SETUP)
 
 build: setup
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
@@ -20,8 +22,9 @@ run: build
 	@if [ -z "$$DISPLAY" ]; then echo "The Orvane Editor needs a graphical display: set DISPLAY (or run it under Xvfb)." >&2; exit 1; fi
 	$(BUILD)/bin/orvane-editor
 
-test: build
-	tools/with-display.sh ctest --test-dir $(BUILD) --output-on-failure
+test:
+	@$(MAKE) --no-print-directory build SETUP=test
+	tools/with-display.sh ctest --test-dir $(BUILD) --output-on-failure --no-tests=error
 
 test-asan:
 	$(MAKE) test BUILD=build-asan CMAKE_ARGS=-DORVANE_SANITIZER=address
@@ -29,12 +32,14 @@ test-asan:
 test-tsan:
 	$(MAKE) test BUILD=build-tsan CMAKE_ARGS=-DORVANE_SANITIZER=thread
 
-fuzz: setup
+fuzz:
+	@tools/setup.sh test
 	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
 	tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-format: setup
+format:
+	@tools/setup.sh format
 	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i --style=file
 
 clean:

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes a screenshot of every section page and sub-page of the running editor, clicking the
 # section and sub-page buttons as a player would, and last one of the panel connected to the
-# organ emulator. Runs on a private display when there is none (through tools/with-display.sh).
+# organ emulator. Runs on a private display (through tools/with-display.sh), never on yours.
 #
 #   tools/screenshots.sh [editor binary] [output folder] [organ emulator binary]
 #

@@ -34,7 +34,7 @@ float MainContentComponent::sliderToParamValue (int index, float v)
 {
     // Both chorus sliders drive parameters 31 and 34, whichever of them moved.
     orvane::ChorusSliders chorus;
-    if (auto* chorusMix = findSlidersForParameter (31).getFirst())
+    if (auto* chorusMix = findSlidersForParameter (orvane::chorusMixParameter).getFirst())
         chorus = { chorusMix->getValue(), chorusLevelSlider.getValue() };
 
     return orvane::sliderToParamValue (index, v, chorus, orvane::defaultRowFor (projectImage.hardwareRevision.load()));
@@ -58,7 +58,7 @@ void MainContentComponent::comboBoxChanged (juce::ComboBox* comboBox)
     const int index = parameterIndexOf (*comboBox);
     const int item = comboBox->getSelectedItemIndex();
 
-    if (index == 9 || index == 16)
+    if (index == orvane::classicOverdriveModelParameter || index == orvane::rockOverdriveModelParameter)
     {
         // An Overdrive Model selector writes its preset into seven parameters, sending each
         // right after storing it. Only the changed selector (the one shown) is read; without
@@ -93,10 +93,10 @@ void MainContentComponent::showChoice (int index)
 
 void MainContentComponent::updateControlForParameter (int index)
 {
-    if (index == 5)
+    if (index == orvane::toneControlPositionParameter)
     {
-        if (auto* toneControl = findSlidersForParameter (5).getFirst())
-            showSliderValue (*toneControl, projectImage.getValue (5));
+        if (auto* toneControl = findSlidersForParameter (index).getFirst())
+            showSliderValue (*toneControl, projectImage.getValue (index));
     }
     else if (index >= orvane::firstByteParameter && index < orvane::numParameters)
     {
@@ -106,7 +106,7 @@ void MainContentComponent::updateControlForParameter (int index)
 
 void MainContentComponent::renameTonewheelSlotItem (int slot)
 {
-    auto* tonewheelModel = findComboBoxForParameter (97);
+    auto* tonewheelModel = findComboBoxForParameter (orvane::tonewheelModelParameter);
     const int itemId = slot + 1;
     if (tonewheelModel == nullptr || ! juce::isPositiveAndBelow (slot, orvane::numSlots)
         || tonewheelModel->indexOfItemId (itemId) < 0)

@@ -4,19 +4,13 @@
 
 MainContentComponent::~MainContentComponent()
 {
-    stopTimer (watchdogTimer);
-    stopTimer (searchTimer);
-    stopTimer (receiveTimer);
-    stopTimer (storeTimer);
+    for (int timer : { watchdogTimer, searchTimer, receiveTimer, storeTimer, resetTimer, bulkSendTimer })
+        stopTimer (timer);
     midiInput = nullptr;   // waits for a MIDI callback in progress; none runs after this
     midiOutput.close();
     // A box still open goes with the editor; its callback, if any, runs later without it.
     closeMessageBox();
 }
-
-void MainContentComponent::paint (juce::Graphics&) {}
-
-void MainContentComponent::resized() {}
 
 void MainContentComponent::handleMessage (const juce::Message& message)
 {

@@ -80,9 +80,6 @@ public:
     MainContentComponent();
     ~MainContentComponent() override;
 
-    void paint (juce::Graphics&) override;
-    void resized() override;
-
     void handleMessage (const juce::Message& message) override;
 
     /** Shows a message box titled `title`; the only way the editor shows one. Without a
@@ -364,10 +361,10 @@ private:
     std::atomic<bool> connected { false };
     std::atomic<bool> replyFlag { false };
     std::atomic<PendingOperation> pendingOperation { noOperation };
-    int32_t currentSection = 0;
-    int32_t overdriveSubPage = 0;
-    int32_t rotarySubPage = 2;
-    int32_t toneGeneratorSubPage = 3;
+    int32_t currentSection;   // these four: set by the constructor
+    int32_t overdriveSubPage;
+    int32_t rotarySubPage;
+    int32_t toneGeneratorSubPage;
     juce::File lastDirectory;
     std::array<uint8_t, 1024> receiveBuffer {};   // positions 1..1023 hold bytes 1..1023 of the last message
 

@@ -1,11 +1,13 @@
 // The constructor: the panel is built once, in a fixed order, and never laid out again.
 #include "editor/MainContentComponent.h"
 
+#include "editor/PanelColours.h"
 #include "resources/OrganTables.h"
 #include "SkinData.h"
 
 using orvane::RowKind;
 using orvane::sectionRows;
+using namespace orvane::panel;
 
 namespace
 {
@@ -21,15 +23,6 @@ MainContentComponent::MainContentComponent()
     projectImage.setToFactoryState();
 
     lastDirectory = juce::File::getSpecialLocation (juce::File::currentApplicationFile).getParentDirectory();
-    messageBox = nullptr;
-    connected = false;
-    midiOutput.close();
-    midiInput = nullptr;
-    firstScan = false;
-    replyFlag = false;
-    inCount = 0;
-    outCount = 0;
-    pendingOperation = noOperation;
 
     setSize (1024, 685);
 
@@ -41,11 +34,11 @@ MainContentComponent::MainContentComponent()
     for (int slot = 0; slot < orvane::numSlots; ++slot)
         tonewheelSlotNames[(size_t) slot] = juce::String (orvane::slotNamePrefixes[slot]) + orvane::factorySlotNames[slot];
 
-    sliderLookAndFeel.setColour (juce::Slider::backgroundColourId, juce::Colour (0xFFF1F1F1));
-    sliderLookAndFeel.setColour (juce::Slider::thumbColourId, juce::Colour (0xFF7BB9F8));
-    sliderLookAndFeel.setColour (juce::Slider::textBoxOutlineColourId, juce::Colour (0xFFCCCCCC));
-    sliderLookAndFeel.setColour (juce::Slider::textBoxHighlightColourId, juce::Colour (0xFF7BB9F8));
-    sliderLookAndFeel.setColour (juce::Label::outlineWhenEditingColourId, juce::Colour (0xFF7BB9F8));
+    sliderLookAndFeel.setColour (juce::Slider::backgroundColourId, fieldColour);
+    sliderLookAndFeel.setColour (juce::Slider::thumbColourId, accentColour);
+    sliderLookAndFeel.setColour (juce::Slider::textBoxOutlineColourId, outlineColour);
+    sliderLookAndFeel.setColour (juce::Slider::textBoxHighlightColourId, accentColour);
+    sliderLookAndFeel.setColour (juce::Label::outlineWhenEditingColourId, accentColour);
 
     backdrop.setBounds (0, 0, 1024, 685);
     // Drawn at its own size from the top: the image's last 63 rows lie below the panel.
@@ -57,8 +50,8 @@ MainContentComponent::MainContentComponent()
     buildSectionPages();
 
     popupLookAndFeel.popupMenuFont = juce::Font ("Arial", 15.0f, juce::Font::plain);
-    popupLookAndFeel.setColour (juce::PopupMenu::backgroundColourId, juce::Colour (0xFFFEFEFE));
-    popupLookAndFeel.setColour (juce::PopupMenu::highlightedBackgroundColourId, juce::Colour (0xFF7BB9F8));
+    popupLookAndFeel.setColour (juce::PopupMenu::backgroundColourId, listColour);
+    popupLookAndFeel.setColour (juce::PopupMenu::highlightedBackgroundColourId, accentColour);
     uploadMenu.setLookAndFeel (&popupLookAndFeel);
 
     // Each divided section opens on its first sub-page.

@@ -18,7 +18,7 @@ void MainContentComponent::updateAllControls()
     refreshSliders();
 
     // The overdrive model is found back from the first and seventh of its seven parameters.
-    for (int first : { 9, 16 })
+    for (int first : { orvane::classicOverdriveModelParameter, orvane::rockOverdriveModelParameter })
         if (auto* overdriveModel = findComboBoxForParameter (first))
         {
             const int row = orvane::findOverdrivePreset (projectImage.getValue (first), projectImage.getValue (first + 6));
@@ -49,8 +49,8 @@ void MainContentComponent::refreshSliders()
 
     // Chorus Level from the Mix that the slider shows after clamping and snapping, so that
     // the pair gives back the stored parameter 31.
-    if (auto* chorusMix = findSlidersForParameter (31).getFirst())
+    if (auto* chorusMix = findSlidersForParameter (orvane::chorusMixParameter).getFirst())
         showSliderValue (chorusLevelSlider,
-                         orvane::chorusLevelSliderValue (projectImage.getValue (31), chorusMix->getValue(),
+                         orvane::chorusLevelSliderValue (projectImage.getValue (orvane::chorusMixParameter), chorusMix->getValue(),
                                                          orvane::defaultRowFor (projectImage.hardwareRevision.load())));
 }

@@ -1,6 +1,8 @@
 // One section page at a time: the section and sub-page buttons, and showing a page.
 #include "editor/MainContentComponent.h"
 
+#include "resources/OrganTables.h"
+
 using orvane::sectionRows;
 
 void MainContentComponent::sectionOrSubPageClicked (juce::Button* button)
@@ -44,7 +46,7 @@ void MainContentComponent::showSection (int section, bool visible)
 
     const auto* field = subPageField (section);
     const int code = field != nullptr ? *field : -1;
-    const bool model2 = projectImage.modelIndex.load() == 2;
+    const bool model2 = projectImage.modelIndex.load() == orvane::modelWithFewerFunctions;
 
     const auto buttons = subPageButtonList();
     for (size_t b = 0; b < buttons.size(); ++b)

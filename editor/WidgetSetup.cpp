@@ -1,18 +1,14 @@
 // The set-up routines that place and style every widget of the panel once, at construction.
 #include "editor/MainContentComponent.h"
 
+#include "editor/PanelColours.h"
 #include "organ/ParameterMapping.h"
 
 #include <limits>
 
 namespace
 {
-const juce::Colour textColour (0xFF2D2D2D);
-const juce::Colour headingBandColour (0xFFF8F8F8);
-const juce::Colour fieldColour (0xFFF1F1F1);
-const juce::Colour outlineColour (0xFFCCCCCC);
-const juce::Colour accentColour (0xFF7BB9F8);
-const juce::Colour listColour (0xFFFEFEFE);
+using namespace orvane::panel;
 
 const char* const panelTypeface = "Arial";
 

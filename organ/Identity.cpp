@@ -7,12 +7,12 @@ namespace orvane::identity
 int refusalReason (uint8_t protocolLevel, int32_t modelIndex, int32_t hardwareRevision)
 {
     if (protocolLevel < supportedProtocolLevel)
-        return 2;
+        return firmwareOutOfDate;
     if (protocolLevel > supportedProtocolLevel)
-        return 1;
+        return editorOutOfDate;
     if (! juce::isPositiveAndBelow (modelIndex, numModels) || ! juce::isPositiveAndBelow (hardwareRevision, numRevisions))
-        return 3;
-    return 0;
+        return unsupportedModel;
+    return accepted;
 }
 
 juce::String firmwareText (const protocol::IdentityReply& reply)

@@ -12,9 +12,17 @@ namespace orvane::identity
 /** The organ's protocol level that this editor speaks. */
 constexpr uint8_t supportedProtocolLevel = 5;
 
-/** Why an organ is refused: 0 accepted, 1 the editor is too old, 2 the organ's firmware is too
-    old, 3 the model or hardware revision is not supported. A model byte below 3 (a negative
-    model index) is refused as an unsupported model, so no model table is ever indexed with it. */
+/** Why an organ is refused, as the identity check reports it and its message box shows it. */
+enum Refusal : int
+{
+    accepted = 0,
+    editorOutOfDate = 1,     // the organ speaks a newer protocol level
+    firmwareOutOfDate = 2,   // the organ speaks an older one
+    unsupportedModel = 3     // the model or hardware revision is not one of the tables'
+};
+
+/** The Refusal for an identity reply. A model byte below 3 (a negative model index) is refused
+    as an unsupported model, so no model table is ever indexed with it. */
 int refusalReason (uint8_t protocolLevel, int32_t modelIndex, int32_t hardwareRevision);
 
 /** "rel " + the first release number a + "." + the second n (the sum of the reply's two

@@ -14,6 +14,15 @@ constexpr int numRevisions = 2;   // hardware revisions
     neither the panel, a project file nor the bulk send touches them. */
 constexpr int modelWithoutAdditionalFunctions = 3;
 
+/** The model whose Additional Functions page is shorter: it leaves out the rows marked
+    hiddenOnModel2 and shows the rows with a model2Caption under that caption. */
+constexpr int modelWithFewerFunctions = 2;
+
+/** Parameters that the panel treats by their number (the page rows carry the same numbers). */
+constexpr int toneControlPositionParameter = 5;   // the one slider that follows the organ's own changes
+constexpr int chorusMixParameter = 31;            // carried by both the Chorus Mix and the Chorus Level slider
+constexpr int tonewheelModelParameter = 97;       // its selector's items are the six slot names
+
 /** Factory values of the 99 parameters; row r serves an organ of hardware revision r and is
     the reference for converting some parameters to and from their controls. */
 extern const float defaultParameterValues[numRevisions][numParameters];

@@ -5,6 +5,11 @@ namespace orvane
 constexpr int numOverdrivePresets = 8;
 constexpr int overdrivePresetSize = 7;
 
+/** The first of the seven parameters of each overdrive sub-page, which its "Overdrive Model"
+    selector carries. */
+constexpr int classicOverdriveModelParameter = 9;
+constexpr int rockOverdriveModelParameter = 16;
+
 /** The eight overdrive models, one row per item of the "Overdrive Model" selectors: the values
     of parameters 9..15 (CLASSIC) or 16..22 (ROCK). Rows 0 and 1 are the defaults of revision 0,
     rows 2 and 3 those of revision 1. */

@@ -9,11 +9,12 @@ namespace
 {
 juce::String deviceCheckErrorText (int reason)
 {
+    using namespace orvane::identity;
     switch (reason)
     {
-        case 1: return "  The Editor is out of date. Please, download the latest version.  ";
-        case 2: return "  The firmware of the device is out of date.  \n  Please, update the firmware to the latest version.  ";
-        case 3: return "  This model is not supported.  \n  Please, contact customer service.  ";
+        case editorOutOfDate: return "  The Editor is out of date. Please, download the latest version.  ";
+        case firmwareOutOfDate: return "  The firmware of the device is out of date.  \n  Please, update the firmware to the latest version.  ";
+        case unsupportedModel: return "  This model is not supported.  \n  Please, contact customer service.  ";
         default: return {};
     }
 }
@@ -40,7 +41,7 @@ void MainContentComponent::handleIdentityReply (const orvane::protocol::Identity
 
     const int reason = orvane::identity::refusalReason (reply.protocolLevel, projectImage.modelIndex,
                                                         projectImage.hardwareRevision);
-    if (reason != 0)
+    if (reason != orvane::identity::accepted)
     {
         post (InternalMessage::identityCheckFailed, reason);
         return;

@@ -148,7 +148,7 @@ def process_ended(pid):
     try:
         with open("/proc/%s/stat" % pid) as stat:
             return stat.read().rsplit(")", 1)[1].split()[0] in ("Z", "X")
-    except FileNotFoundError:
+    except OSError:   # gone, or reaped while being read
         return True
 
 

@@ -39,6 +39,7 @@ public:
         return LookAndFeelBase::getTypefaceForFont (font);
     }
 };
+
 /** The default look-and-feel for as long as it exists: it gives every "Arial" text of the
     editor (labels, sliders, selectors, menus, boxes) the stand-in above. On destruction it
     hands the default back to the look-and-feel that it replaced (the framework's own when

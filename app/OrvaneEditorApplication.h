@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/QueuedEventDispatcher.h"
+#include "widgets/ArialTypeface.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -35,5 +36,7 @@ public:
     };
 
 private:
+    // Declared first, so that it is the default before the window is made and until it is gone.
+    orvane::ArialDefaultLookAndFeel defaultLookAndFeel;
     std::unique_ptr<MainWindow> mainWindow;
 };

@@ -3,10 +3,6 @@
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include "app/QueuedEventDispatcher.h"
 
-#if JUCE_LINUX || JUCE_BSD
- #include <juce_events/native/juce_linux_EventLoopInternal.h>
-#endif
-
 namespace
 {
 #if JUCE_LINUX || JUCE_BSD
@@ -16,33 +12,36 @@ namespace
     return windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
 }
 
-/** Whether events wait in the client library's queue; reads nothing from the socket. */
-bool eventsWaitUnread()
+/** Sends what waits in the client library's output buffer, and wakes the framework's reader of
+    the connection when events wait in the library's input queue: the server echoes an empty
+    client message back to `window`, which makes the socket readable, and the framework then
+    dispatches every queued event before it (it ignores the echo itself). */
+void keepConnectionMoving (juce::ComponentPeer& peer)
 {
     auto* display = frameworkDisplay();
     if (display == nullptr)
-        return false;
-
-    juce::XWindowSystemUtilities::ScopedXLock lock;
-    return juce::X11Symbols::getInstance()->xEventsQueued (display, QueuedAlready) > 0;
-}
-
-/** Runs the framework's handler of the X connection, which dispatches every queued event. */
-void dispatchWaitingEvents()
-{
-    if (! eventsWaitUnread())
         return;
 
-    if (auto* display = frameworkDisplay())
-        juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (
-            juce::X11Symbols::getInstance()->xConnectionNumber (display));
+    auto* x = juce::X11Symbols::getInstance();
+    const auto window = (::Window) peer.getNativeHandle();
+    juce::XWindowSystemUtilities::ScopedXLock lock;
+
+    if (x->xEventsQueued (display, QueuedAlready) > 0)
+    {
+        XEvent echo {};
+        echo.xclient.type = ClientMessage;
+        echo.xclient.window = window;
+        echo.xclient.message_type = None;
+        echo.xclient.format = 32;
+        x->xSendEvent (display, window, False, NoEventMask, &echo);
+    }
+
+    x->xFlush (display);
 }
 #else
-bool eventsWaitUnread()
+void keepConnectionMoving (juce::ComponentPeer&)
 {
-    return false;
 }
-void dispatchWaitingEvents() {}
 #endif
 }   // namespace
 
@@ -64,13 +63,13 @@ QueuedEventDispatcher::~QueuedEventDispatcher()
 
 void QueuedEventDispatcher::onVBlank()
 {
-    // The frame callback runs inside the peer's own repaint round: the events are dispatched
-    // from the message loop instead, where their handlers may open boxes or close windows.
-    if (eventsWaitUnread())
-        triggerAsyncUpdate();
+    // The frame callback runs before the peer's repaint of this frame: the connection is seen
+    // to once that repaint is done, from the message loop.
+    triggerAsyncUpdate();
 }
 
 void QueuedEventDispatcher::handleAsyncUpdate()
 {
-    dispatchWaitingEvents();
+    if (window != nullptr && window->getPeer() == peer && peer != nullptr)
+        keepConnectionMoving (*peer);
 }

@@ -7,9 +7,9 @@
 #include "organ/ProjectImage.h"
 #include "organ/TonewheelFile.h"
 #include "resources/SectionRows.h"
-#include "widgets/ArialTypeface.h"
 #include "widgets/CustomAlertWindow.h"
 #include "widgets/CustomComboBox.h"
+#include "widgets/ParameterSlider.h"
 #include "widgets/SliderDoubleClick.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -226,26 +226,6 @@ private:
     // -- section pages: begin --
     friend struct PanelTestAccess;
 
-    /** The default look-and-feel while the panel exists. The framework looks up the typeface
-        of every font through the default look-and-feel, so this is what gives the panel's
-        "Arial" texts (labels, sliders, selectors, menus) Liberation Sans where Arial is missing. */
-    struct DefaultLookAndFeel : public orvane::ArialResolving<juce::LookAndFeel_V4>
-    {
-        DefaultLookAndFeel() : previous (&juce::LookAndFeel::getDefaultLookAndFeel())
-        {
-            orvane::useAsDefaultLookAndFeel (this);
-        }
-
-        ~DefaultLookAndFeel() override
-        {
-            if (&juce::LookAndFeel::getDefaultLookAndFeel() == this)
-                orvane::useAsDefaultLookAndFeel (previous.get());   // null when that one is gone
-        }
-
-        juce::WeakReference<juce::LookAndFeel> previous;
-    };
-    DefaultLookAndFeel defaultLookAndFeel;
-
     /** The icon and title at the head of one section page. */
     struct SectionHeader
     {
@@ -258,12 +238,12 @@ private:
     juce::ImageButton mainButton, drawbarButton;
     SectionHeader toneGeneratorHeader;
     std::array<juce::Label, orvane::pageCounts[orvane::toneGeneratorSection].labels> toneGeneratorLabels;
-    std::array<juce::Slider, orvane::pageCounts[orvane::toneGeneratorSection].sliders> toneGeneratorSliders;
+    std::array<ParameterSlider, orvane::pageCounts[orvane::toneGeneratorSection].sliders> toneGeneratorSliders;
 
     SectionHeader vibratoChorusHeader;
     std::array<juce::Label, orvane::pageCounts[orvane::vibratoChorusSection].labels> vibratoChorusLabels;
-    std::array<juce::Slider, orvane::pageCounts[orvane::vibratoChorusSection].sliders - 1> vibratoChorusSliders;
-    juce::Slider chorusLevelSlider;
+    std::array<ParameterSlider, orvane::pageCounts[orvane::vibratoChorusSection].sliders - 1> vibratoChorusSliders;
+    ParameterSlider chorusLevelSlider;
 
     juce::ImageButton overdriveClassicButton, overdriveRockButton;
     SectionHeader overdriveHeader;
@@ -273,12 +253,12 @@ private:
     juce::ImageButton rotaryCommonButton, rotaryClassicButton, rotaryRockButton;
     SectionHeader rotaryHeader;
     std::array<juce::Label, orvane::pageCounts[orvane::rotarySection].labels> rotaryLabels;
-    std::array<juce::Slider, 8> rotaryCommonSliders;
-    std::array<std::array<juce::Slider, 2>, 8> rotaryClassicRockSliders;   // [row][0 CLASSIC, 1 ROCK]
+    std::array<ParameterSlider, 8> rotaryCommonSliders;
+    std::array<std::array<ParameterSlider, 2>, 8> rotaryClassicRockSliders;   // [row][0 CLASSIC, 1 ROCK]
 
     SectionHeader reverbHeader;
     std::array<juce::Label, orvane::pageCounts[orvane::reverbSection].labels> reverbLabels;
-    std::array<juce::Slider, orvane::pageCounts[orvane::reverbSection].sliders> reverbSliders;
+    std::array<ParameterSlider, orvane::pageCounts[orvane::reverbSection].sliders> reverbSliders;
 
     SectionHeader additionalFunctionsHeader;
     std::array<juce::Label, orvane::pageCounts[orvane::additionalFunctionsSection].labels> additionalFunctionsLabels;

@@ -6,8 +6,8 @@ using orvane::sectionRows;
 
 namespace
 {
-template <typename Widget, size_t size>
-void appendAll (std::vector<Widget*>& pool, std::array<Widget, size>& widgets)
+template <typename PoolWidget, typename Widget, size_t size>
+void appendAll (std::vector<PoolWidget*>& pool, std::array<Widget, size>& widgets)
 {
     for (auto& widget : widgets)
         pool.push_back (&widget);

@@ -39,4 +39,25 @@ public:
         return LookAndFeelBase::getTypefaceForFont (font);
     }
 };
+
+/** The default look-and-feel for as long as it exists: it gives every "Arial" text of the
+    editor (labels, sliders, selectors, menus, boxes) the stand-in above. On destruction it
+    hands the default back to the look-and-feel that it replaced (the framework's own when
+    that one is gone). Its owner must outlive every window: the framework tells each window on
+    the desktop of a new default, and a window in the middle of its destruction would build
+    its native window again. */
+class ArialDefaultLookAndFeel : public ArialResolving<juce::LookAndFeel_V4>
+{
+public:
+    ArialDefaultLookAndFeel() : previous (&juce::LookAndFeel::getDefaultLookAndFeel()) { useAsDefaultLookAndFeel (this); }
+
+    ~ArialDefaultLookAndFeel() override
+    {
+        if (&juce::LookAndFeel::getDefaultLookAndFeel() == this)
+            useAsDefaultLookAndFeel (previous.get());
+    }
+
+private:
+    juce::WeakReference<juce::LookAndFeel> previous;
+};
 }   // namespace orvane

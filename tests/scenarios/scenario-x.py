@@ -8,18 +8,25 @@
                         non-white pixels down that column
   blue PNG WxH+X+Y...   for each region 1 when it holds the skin's selection blue, else 0
   float B0 B1 B2 B3 B4  the float32 whose bits the five 7-bit hex bytes carry, low bits first
+  look WINDOW X Y WxH+X+Y MS
+                        click at X, Y in WINDOW and leave the pointer there; print the
+                        milliseconds until the region shows the selection blue, read straight
+                        from the X server, or "none" when it does not within MS
+  close-watch WINDOW PID MS
+                        watch the root window's children, send the close request to WINDOW and
+                        wait up to MS for process PID to end; print "created ID" for each window
+                        made meanwhile, then "ended MS" or "alive"
 """
 import struct
 import subprocess
 import sys
+import time
 
 
-def close(window):
-    from Xlib import X, display
+def send_close(d, target):
+    from Xlib import X
     from Xlib.protocol import event
 
-    d = display.Display()
-    target = d.create_resource_object("window", int(window, 0))
     protocols = d.intern_atom("WM_PROTOCOLS")
     delete = d.intern_atom("WM_DELETE_WINDOW")
     message = event.ClientMessage(window=target, client_type=protocols,
@@ -28,6 +35,14 @@ def close(window):
     # A round trip before leaving: the server drops the unread requests of a client whose
     # socket it finds closed, so a request that is only flushed may never be sent on.
     d.sync()
+
+
+def close(window):
+    from Xlib import display
+
+    d = display.Display()
+    target = d.create_resource_object("window", int(window, 0))
+    send_close(d, target)
     d.close()
 
 
@@ -97,6 +112,67 @@ def blue(png, regions):
         print(1 if found else 0)
 
 
+def region_is_blue(window, region):
+    from Xlib import X
+
+    size, x0, y0 = region.split("+")
+    w, h = (int(v) for v in size.split("x"))
+    raw = window.get_image(int(x0), int(y0), w, h, X.ZPixmap, 0xFFFFFFFF).data
+    # 24-bit visuals: four bytes a pixel, blue first.
+    return any(is_blue(raw[i + 2], raw[i + 1], raw[i]) for i in range(0, len(raw) - 3, 4))
+
+
+def look(window, x, y, region, limit_ms):
+    from Xlib import X, display
+    from Xlib.ext import xtest
+
+    d = display.Display()
+    target = d.create_resource_object("window", int(window, 0))
+    where = d.screen().root.translate_coords(target, int(x), int(y))
+    xtest.fake_input(d, X.MotionNotify, x=where.x, y=where.y)
+    d.sync()
+    time.sleep(0.1)   # the move handled on its own, before the press
+    xtest.fake_input(d, X.ButtonPress, 1)
+    xtest.fake_input(d, X.ButtonRelease, 1)
+    d.sync()
+    start = time.monotonic()
+    while (elapsed := (time.monotonic() - start) * 1000) <= float(limit_ms):
+        if region_is_blue(target, region):
+            print("%.0f" % elapsed)
+            return
+        time.sleep(0.002)
+    print("none")
+
+
+def process_ended(pid):
+    try:
+        with open("/proc/%s/stat" % pid) as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] in ("Z", "X")
+    except OSError:   # gone, or reaped while being read
+        return True
+
+
+def close_watch(window, pid, limit_ms):
+    from Xlib import X, display
+
+    d = display.Display()
+    root = d.screen().root
+    root.change_attributes(event_mask=X.SubstructureNotifyMask)
+    d.sync()
+    send_close(d, d.create_resource_object("window", int(window, 0)))
+    start = time.monotonic()
+    while (elapsed := (time.monotonic() - start) * 1000) <= float(limit_ms):
+        while d.pending_events():
+            e = d.next_event()
+            if e.type == X.CreateNotify:
+                print("created 0x%x" % e.window.id)
+        if process_ended(pid):
+            print("ended %.0f" % elapsed)
+            return
+        time.sleep(0.002)
+    print("alive")
+
+
 def float_from_bytes(parts):
     bits = 0
     for shift, part in enumerate(parts):
@@ -114,6 +190,10 @@ if __name__ == "__main__":
         runs(args[0], args[1:])
     elif command == "blue":
         blue(args[0], args[1:])
+    elif command == "look":
+        look(*args)
+    elif command == "close-watch":
+        close_watch(*args)
     elif command == "float":
         float_from_bytes(args)
     else:

@@ -792,20 +792,3 @@ TEST_F (PanelOnScreenTest, ButtonsLeaveTheFocusWhereItWas)
     for (auto* button : Access::subPageButtons (*panel))
         EXPECT_FALSE (button->getWantsKeyboardFocus());
 }
-
-TEST_F (PanelTest, ArialTextsGetLiberationSansWithTheirStyleWhereArialIsMissing)
-{
-    if (orvane::arialFamilyAmong (juce::Font::findAllTypefaceNames()) != "Liberation Sans")
-        GTEST_SKIP() << "Arial is installed here, or neither family is";
-
-    const juce::Font heading ("Arial", 18.0f, juce::Font::bold);
-    const auto typeface = heading.getTypefacePtr();
-    ASSERT_NE (typeface, nullptr);
-    EXPECT_EQ (typeface->getName(), "Liberation Sans");
-    EXPECT_EQ (typeface->getStyle(), "Bold");
-
-    // Once the panel is gone the framework's own lookup is back.
-    panel = nullptr;
-    EXPECT_NE (&juce::LookAndFeel::getDefaultLookAndFeel(), nullptr);
-    EXPECT_EQ (dynamic_cast<orvane::ArialResolving<juce::LookAndFeel_V4>*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
-}

@@ -14,10 +14,6 @@ namespace
 {
 using orvane::test::bytesOf;
 
-const juce::String transmittingText ("  Transmitting all parameters to the device...  ");
-const juce::String notValidText ("  The selected file is not valid.  ");
-const juce::String corruptedText ("  The selected file is corrupted.  ");
-
 constexpr double parameterPauseMs = 20.0;
 
 std::vector<uint8_t> imageBytes (const ProjectImage& image)
@@ -46,7 +42,7 @@ TEST (ProjectFileEndToEnd, ProjectOpenedWhileConnectedIsSentToTheOrganParameterB
     for (int i = firstByteParameter; i < numParameters; ++i)
         rig.organ->setParameter (i, (float) (i % 3));
     rig.startEditor();
-    rig.boxes->keepOpen().add (transmittingText);   // it has no button; only the bulk send closes it
+    rig.boxes->keepOpen().add (transmittingParametersText);   // it has no button; only the bulk send closes it
     rig.clickConnect();
     ASSERT_TRUE (rig.waitConnected());
 
@@ -74,7 +70,7 @@ TEST (ProjectFileEndToEnd, ProjectOpenedWhileConnectedIsSentToTheOrganParameterB
     ASSERT_TRUE (runMessageLoopUntil ([&]
                                       { return Access::messageBox (*rig.editor) == nullptr; },
                                       2000));
-    EXPECT_TRUE (rig.boxes->sawBox (transmittingText));
+    EXPECT_TRUE (rig.boxes->sawBox (transmittingParametersText));
 
     std::vector<emulator::Message> sent;
     for (const auto& m : rig.organ->getReceived())
@@ -96,15 +92,15 @@ TEST (ProjectFileEndToEnd, ProjectOpenedWhileConnectedIsSentToTheOrganParameterB
     const double heldMs = returnedAt - openedAt;
     const double beginMs = sent.front().timeMs - openedAt;
     EXPECT_GE (beginMs, 200.0 - 100.0 - heldMs);
-    EXPECT_LE (beginMs, 200.0 + 600.0);
+    EXPECT_LE (beginMs, 200.0 + scaled (600.0));
 
     // Then a pause after every parameter. The organ may read late and in bursts, never before
     // a message was sent: parameter i arrives no earlier than 20 i ms after the begin message,
     // less what reading the begin message was held up.
-    const double readLagMs = 30.0;
+    const double readLagMs = scaled (30.0);
     for (size_t k = 1; k < sent.size(); ++k)
         EXPECT_GE (sent[k].timeMs - sent.front().timeMs, parameterPauseMs * (double) (k - 1) - readLagMs) << "message " << k;
-    EXPECT_LE (sent.back().timeMs - sent.front().timeMs, numParameters * parameterPauseMs + 3000.0);
+    EXPECT_LE (sent.back().timeMs - sent.front().timeMs, numParameters * parameterPauseMs + scaled (3000.0));
 
     for (int i = 0; i < numParameters; ++i)
     {

@@ -100,7 +100,7 @@ TEST_F (ReceptionEndToEnd, TheOrgansParameterAndSlotNameMessagesReachTheEditor)
     ASSERT_TRUE (waitFor ([this]
                           { return editor->getTonewheelSlotName (3) == "ALT1 -  "; }));
 
-    EXPECT_LT (now() - sentAt, 2000.0) << "three messages on a local socket, with room for a loaded machine";
+    EXPECT_LT (now() - sentAt, test::scaled (2000.0)) << "three messages on a local socket, with room for a loaded machine";
     EXPECT_EQ (value (5), 100.0f);
     EXPECT_EQ (value (97), 3.0f);
 }

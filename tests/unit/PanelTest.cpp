@@ -725,19 +725,7 @@ class PanelOnScreenTest : public PanelTest
 protected:
     juce::DocumentWindow window { "Panel", juce::Colours::white, 0, true };
 
-    void SetUp() override
-    {
-        window.setUsingNativeTitleBar (true);
-        window.setContentNonOwned (panel.get(), true);
-        window.setVisible (true);
-        window.toFront (true);
-        ASSERT_TRUE (orvane::test::runMessageLoopUntil ([this]
-                                                        { return window.getPeer() != nullptr && window.getPeer()->isFocused(); },
-                                                        5000));
-        // The window manager may still send focus events for the windows of earlier tests; a
-        // late one gives the focus back to the window itself.
-        orvane::test::runMessageLoopFor (300);
-    }
+    void SetUp() override { orvane::test::showFocused (window, *panel); }
 
     void TearDown() override { window.clearContentComponent(); }
 

@@ -7,6 +7,8 @@
 #include "organ/OrganProtocol.h"
 #include "organ/ProjectFile.h"
 
+#include <numeric>
+
 using namespace orvane;
 using namespace orvane::test;
 
@@ -108,6 +110,48 @@ TEST (ProjectFileEndToEnd, ProjectOpenedWhileConnectedIsSentToTheOrganParameterB
         EXPECT_EQ (rig.organ->getParameter (i), expectedValue) << "organ parameter " << i;
         EXPECT_EQ (editorImage.getValue (i), expectedValue) << "editor parameter " << i;
     }
+    EXPECT_TRUE (rig.organ->getAnomalies().isEmpty()) << rig.organ->getAnomalies().joinIntoString ("\n");
+}
+
+TEST (ProjectFileEndToEnd, AnOrganWithoutAdditionalFunctionsIsSentOnlyItsFirst85Values)
+{
+    Rig rig;
+    rig.startOrgan (organOptions ({ 5, 6, 0, 1, 2, 0 }));   // model byte 6: no Additional Functions
+    for (int i = emulator::firstByteParameter; i < emulator::numParameters; ++i)
+        rig.organ->setParameter (i, (float) (i % 3));
+    rig.startEditor();
+    rig.boxes->keepOpen().add (transmittingParametersText);
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitConnected());
+
+    ProjectImage project;   // a project of a model with all 99 values
+    const auto file = writeProject (rig.folder.get().getChildFile ("Full.hop"), 0, 0, project);
+    rig.organ->clearRecords();
+    Access::openProjectFile (*rig.editor, file);
+
+    const auto bulkEnd = bytesOf (protocol::bulkSendEnd());
+    ASSERT_TRUE (rig.organ->waitForMessages ([&] (const std::vector<emulator::Message>& received)
+                                             { return ! received.empty() && received.back().bytes == bulkEnd; },
+                                             8000));
+    std::vector<int> floatIndexes;
+    int otherMessages = 0;
+    for (const auto& m : rig.organ->getReceived())
+    {
+        if (isIdentityRequest (m))   // the watchdog's pings
+            continue;
+        if (m.bytes.size() == 12 && m.bytes[3] == 0x01)
+            floatIndexes.push_back (m.bytes[4] | (m.bytes[5] << 7));
+        else
+            ++otherMessages;
+    }
+    std::vector<int> first85 (emulator::firstByteParameter);
+    std::iota (first85.begin(), first85.end(), 0);
+    EXPECT_EQ (floatIndexes, first85) << "parameters 0..84 in float form, in their order";
+    EXPECT_EQ (otherMessages, 2) << "the bulk send's begin and end, nothing in byte form";
+
+    for (int i = 0; i < emulator::numParameters; ++i)
+        EXPECT_EQ (rig.organ->getParameter (i), i < emulator::firstByteParameter ? project.getValue (i) : (float) (i % 3))
+            << "organ parameter " << i;
     EXPECT_TRUE (rig.organ->getAnomalies().isEmpty()) << rig.organ->getAnomalies().joinIntoString ("\n");
 }
 

@@ -145,8 +145,11 @@ TEST (TonewheelUpload, RefusalsAbortWithTheOrgansErrorText)
         emulator::Faults faults;
         const char* text;
         bool editorCancels;
+        int naks, packetsAccepted;
     };
 
+    emulator::Faults headerNak;
+    headerNak.headerNakCode = 3;
     emulator::Faults threeNaks;
     threeNaks.nak = { 2, 3, 4 };
     emulator::Faults organCancelsPacket;
@@ -155,9 +158,11 @@ TEST (TonewheelUpload, RefusalsAbortWithTheOrgansErrorText)
     organCancelsHeader.cancel = { emulator::CancelFault::When::onHeader, 0, 9 };
 
     const Case cases[] = {
-        { "three NAKs of one packet", threeNaks, "The dsp can not erase flash!", true },
-        { "CANCEL after a packet", organCancelsPacket, "The dsp can not write flash!", false },
-        { "CANCEL of the header, unknown code", organCancelsHeader, "The device reported error 9!", false },
+        // The refused packet is sent three times, no further one.
+        { "three NAKs of one packet", threeNaks, "The dsp can not erase flash!", true, 3, 2 },
+        { "NAK of the header", headerNak, "The dsp is not responding!", true, 1, 0 },
+        { "CANCEL after a packet", organCancelsPacket, "The dsp can not write flash!", false, 0, 1 },
+        { "CANCEL of the header, unknown code", organCancelsHeader, "The device reported error 9!", false, 0, 0 },
     };
 
     for (const auto& c : cases)
@@ -175,17 +180,37 @@ TEST (TonewheelUpload, RefusalsAbortWithTheOrgansErrorText)
         EXPECT_EQ (dump.cancelledByEditor, c.editorCancels);
         EXPECT_EQ (rig.countReceived (cancel), c.editorCancels ? 1 : 0);
         EXPECT_EQ (rig.countReceived (endOfFile), 0);
-        if (c.editorCancels)
-        {
-            EXPECT_EQ (dump.naksSent, 3);
-            EXPECT_EQ (dump.packetsAccepted, 2) << "the refused packet is sent three times, no further one";
-        }
+        EXPECT_EQ (dump.naksSent, c.naks);
+        EXPECT_EQ (dump.packetsAccepted, c.packetsAccepted);
+        EXPECT_TRUE (rig.organ->getAnomalies().isEmpty()) << rig.organ->getAnomalies().joinIntoString ("\n");
 
         // Once the box is answered the editor identifies the organ and downloads it again.
         ASSERT_TRUE (runMessageLoopUntil ([&]
                                           { return rig.identifiedAndDownloadedAfter (abortAt) && rig.editor->isConnected(); },
                                           5000));
     }
+}
+
+TEST (TonewheelUpload, AnOrganSilentAfterTheUploadEndsWithTheReceiveTimeOut)
+{
+    UploadRig rig;
+    auto faults = rig.organ->getFaults();
+    faults.setDelay (Answer::ping, emulator::never);   // the reconnection's identity request
+    rig.organ->setFaults (faults);
+    rig.upload (3, patternPayload (300));
+
+    ASSERT_TRUE (rig.waitForBox (receiveFailedText, 12000));
+    const auto received = rig.organ->getReceived();
+    const auto eof = std::find_if (received.cbegin(), received.cend(), [] (const emulator::Message& m)
+                                   { return m.bytes == endOfFile; });
+    ASSERT_NE (eof, received.cend());
+    EXPECT_TRUE (std::any_of (eof, received.cend(), isIdentityRequest)) << "the organ is asked again after the upload";
+    EXPECT_FALSE (rig.boxes->sawBox (lostText)) << "the receive time-out, not the watchdog, ends the link";
+
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return ! rig.connect().getToggleState(); },
+                                      1000));
+    EXPECT_FALSE (rig.editor->isConnected());
 }
 
 TEST (TonewheelUpload, UserCancelStopsTheTransfer)

@@ -678,6 +678,11 @@ struct OrganEmulator::Impl
             organCancels (pairIndex, Answer::fileDumpHeader, m.timeMs, tonewheelSizeWrong);
         else if (faults.cancel.when == CancelFault::When::onHeader)
             organCancels (pairIndex, Answer::fileDumpHeader, m.timeMs, faults.cancel.errorCode);
+        else if (faults.headerNakCode >= 0)
+        {
+            ++transfer.naksSent;
+            answer (pairIndex, Answer::fileDumpHeader, m.timeMs, { handshake (0x7e, (uint8_t) faults.headerNakCode) });
+        }
         else
         {
             transferActive = true;

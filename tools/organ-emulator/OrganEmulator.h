@@ -85,6 +85,7 @@ struct Faults
     std::array<int, numAnswerKinds> delayMs {};   // per Answer; `never` drops the answer
     int pingAnswers = -1;                         // pings answered before the organ falls silent; -1 all
     NakFault nak;
+    int headerNakCode = -1;   // the File Dump header is refused with a NAK carrying it; -1 never
     CancelFault cancel;
     UnplugFault unplug;
     juce::String answerOnPort;   // answers go there instead of to the asking port

@@ -65,8 +65,14 @@ TEST (Identity, ModelBytesThreeToSixAreTheFourModels)
         bool accepted;
     };
     const Case cases[] = {
-        { 3, 0, true }, { 4, 1, true }, { 5, 2, true }, { 6, 3, true },
-        { 0, -3, false }, { 2, -1, false }, { 7, 4, false }, { 127, 124, false },
+        { 3, 0, true },
+        { 4, 1, true },
+        { 5, 2, true },
+        { 6, 3, true },
+        { 0, -3, false },
+        { 2, -1, false },
+        { 7, 4, false },
+        { 127, 124, false },
     };
     for (const auto& c : cases)
     {

@@ -632,8 +632,17 @@ TEST_F (PanelTest, ChorusLevelReturnsToZeroOnADoubleClick)
 {
     auto& slider = Access::chorusLevelSlider (*panel);
     EXPECT_EQ (slider.getComponentID(), "31");
-    EXPECT_TRUE (slider.isDoubleClickReturnEnabled());
-    EXPECT_EQ (slider.getDoubleClickReturnValue(), 0.0);
+    for (const double movedTo : { 3.0, -6.0 })
+    {
+        slider.setValue (movedTo, juce::dontSendNotification);
+        const auto centre = slider.getLocalBounds().getCentre().toFloat();
+        const auto now = juce::Time::getCurrentTime();
+        slider.mouseDoubleClick (juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), centre, {},
+                                                   juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                                                   juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+                                                   juce::MouseInputSource::defaultTiltY, &slider, &slider, now, centre, now, 2, false));
+        EXPECT_EQ (slider.getValue(), 0.0) << "from " << movedTo;
+    }
 }
 
 TEST_F (PanelTest, DoubleClickReturnsEachSliderToItsFactoryValueOnItsStep)
@@ -793,7 +802,10 @@ TEST_F (PanelTest, ArialTextsGetLiberationSansWithTheirStyleWhereArialIsMissing)
     EXPECT_EQ (typeface->getStyle(), "Bold");
 
     // Once the panel is gone the framework's own lookup is back.
+    const auto* panelsLook = &juce::LookAndFeel::getDefaultLookAndFeel();
+    ASSERT_NE (dynamic_cast<const orvane::ArialResolving<juce::LookAndFeel_V4>*> (panelsLook), nullptr);
     panel = nullptr;
-    EXPECT_NE (&juce::LookAndFeel::getDefaultLookAndFeel(), nullptr);
+    EXPECT_NE (&juce::LookAndFeel::getDefaultLookAndFeel(), panelsLook);
     EXPECT_EQ (dynamic_cast<orvane::ArialResolving<juce::LookAndFeel_V4>*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
+    EXPECT_NE (juce::Font ("Arial", 18.0f, juce::Font::bold).getTypefacePtr()->getName(), "Liberation Sans");
 }

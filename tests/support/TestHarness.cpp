@@ -24,6 +24,18 @@ bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMil
     return true;
 }
 
+void click (juce::Button& button)
+{
+    button.triggerClick();
+    // Posted messages run in their order: once this one has run, the click has been handled.
+    const auto handled = std::make_shared<bool> (false);
+    juce::MessageManager::callAsync ([handled]
+                                     { *handled = true; });
+    runMessageLoopUntil ([handled]
+                         { return *handled; },
+                         2000);
+}
+
 void showFocused (juce::DocumentWindow& window, juce::Component& content)
 {
     window.setUsingNativeTitleBar (true);

@@ -22,6 +22,10 @@ void runMessageLoopFor (int milliseconds);
     message thread. */
 bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMilliseconds);
 
+/** Clicks a button as the mouse does (through a posted message) and waits until the click has
+    been handled. */
+void click (juce::Button& button);
+
 /** Shows `content` in `window` on the screen, where keyboard focus is real, and waits until the
     window has the focus and the window manager's late focus events for the windows of earlier
     tests have landed: a late one would give the focus back to the window itself. */

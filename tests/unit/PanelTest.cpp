@@ -87,17 +87,7 @@ bool isCaptionRowOn (const orvane::SectionRow& row, const Page& page)
     return row.section == page.section && orvane::rowStandsOn (row.pages, page.code);
 }
 
-/** Clicks a button as the mouse does and waits until the click has been handled. */
-void click (juce::Button& button)
-{
-    button.triggerClick();
-    bool handled = false;
-    juce::MessageManager::callAsync ([&handled]
-                                     { handled = true; });
-    orvane::test::runMessageLoopUntil ([&handled]
-                                       { return handled; },
-                                       2000);
-}
+using orvane::test::click;
 
 class PanelTest : public ::testing::Test
 {

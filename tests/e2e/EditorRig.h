@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <mutex>
 
 namespace orvane::test
 {
@@ -31,10 +32,9 @@ inline const juce::String corruptedText ("  The selected file is corrupted.  ");
 
 inline double now() { return juce::Time::getMillisecondCounterHiRes(); }
 
-inline bool isIdentityRequest (const emulator::Message& m)
-{
-    return m.bytes == emulator::Bytes { 0xF0, 0x7D, 0x1E, 0x06, 0x01, 0xF7 };
-}
+inline const emulator::Bytes identityRequest { 0xF0, 0x7D, 0x1E, 0x06, 0x01, 0xF7 };
+
+inline bool isIdentityRequest (const emulator::Message& m) { return m.bytes == identityRequest; }
 
 /** Answers the editor's synchronous boxes, which would otherwise hold the test inside their
     modal loops: every box is recorded with its text, its time and its place in the order of
@@ -121,6 +121,54 @@ private:
     std::shared_ptr<State> state;
 };
 
+/** The messages the editor sent, each stamped on the thread that sent it as it went out: the
+    organ's own stamps come from its reading thread, which a loaded machine may hold up. */
+class SendTimes
+{
+public:
+    struct Sent
+    {
+        double timeMs;
+        emulator::Bytes bytes;
+    };
+
+    void add (const juce::MidiMessage& message)
+    {
+        const std::lock_guard<std::mutex> guard (mutex);
+        sent.push_back ({ now(), test::bytesOf (message) });
+    }
+
+    std::vector<Sent> get() const
+    {
+        const std::lock_guard<std::mutex> guard (mutex);
+        return sent;
+    }
+
+private:
+    mutable std::mutex mutex;
+    std::vector<Sent> sent;
+};
+
+/** An output that stamps every message in a SendTimes record, then sends it on the port it wraps. */
+class StampingPort : public MidiOutputPort
+{
+public:
+    StampingPort (std::unique_ptr<MidiOutputPort> wrapped, std::shared_ptr<SendTimes> record)
+        : port (std::move (wrapped)), times (std::move (record))
+    {
+    }
+
+    void sendMessageNow (const juce::MidiMessage& message) override
+    {
+        times->add (message);
+        port->sendMessageNow (message);
+    }
+
+private:
+    std::unique_ptr<MidiOutputPort> port;
+    std::shared_ptr<SendTimes> times;
+};
+
 inline emulator::Options organOptions (emulator::Identity identity = {})
 {
     emulator::Options options;
@@ -198,6 +246,17 @@ struct Rig
         return test::runMessageLoopUntil ([&]
                                           { return boxes->sawBox (text); },
                                           timeoutMs);
+    }
+
+    /** Opens the editor's output port afresh, stamping what it sends; the record of it. */
+    std::shared_ptr<SendTimes> stampOutput()
+    {
+        auto times = std::make_shared<SendTimes>();
+        auto port = editor->getMidiPorts().openOutput (Access::outIdx (*editor));
+        EXPECT_NE (port, nullptr);
+        if (port != nullptr)
+            Access::midiOutput (*editor).replace (std::make_unique<StampingPort> (std::move (port), times));
+        return times;
     }
 
     std::vector<emulator::Message> pingsReceived() const

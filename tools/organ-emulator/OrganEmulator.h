@@ -106,7 +106,7 @@ struct PortOptions
 /** One message on the link, as the emulator saw it. */
 struct Message
 {
-    double timeMs = 0;   // juce::Time::getMillisecondCounterHiRes()
+    double timeMs = 0;   // juce::Time::getMillisecondCounterHiRes(): as read, or just before sending
     juce::String port;   // the port pair's name
     Bytes bytes;
 };

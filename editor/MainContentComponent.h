@@ -332,6 +332,9 @@ private:
     // Organ link state.
     std::unique_ptr<orvane::MidiPortSystem> midiPorts;
     juce::Component::SafePointer<CustomAlertWindow> messageBox;
+    /** Told of every box as it opens, before it takes the input: a box may open and close
+        again before anyone could look at the screen, so the tests record boxes from here. */
+    std::function<void (CustomAlertWindow&)> messageBoxOpened;
     juce::ApplicationProperties appProperties;
     std::unique_ptr<orvane::MidiInputPort> midiInput;
     orvane::OrganOutput midiOutput;

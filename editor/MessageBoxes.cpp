@@ -53,6 +53,8 @@ int MainContentComponent::showMessageBox (const juce::String& title, const juce:
     if (secondButtonText.isNotEmpty())
         box->addButton (secondButtonText, secondButtonResult, juce::KeyPress(), juce::KeyPress());
     keepKeysForTheBox (*box);
+    if (messageBoxOpened)
+        messageBoxOpened (*box);
 
     const juce::Component::SafePointer<CustomAlertWindow> ownBox (box);
 

@@ -15,6 +15,8 @@ int refusalReason (uint8_t protocolLevel, int32_t modelIndex, int32_t hardwareRe
     return accepted;
 }
 
+int32_t modelIndexOf (const protocol::IdentityReply& reply) { return (int32_t) reply.model - 3; }
+
 juce::String firmwareText (const protocol::IdentityReply& reply)
 {
     const int n = reply.releaseMinor;

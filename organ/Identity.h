@@ -28,4 +28,8 @@ int refusalReason (uint8_t protocolLevel, int32_t modelIndex, int32_t hardwareRe
 /** "rel " + the first release number a + "." + the second n (the sum of the reply's two
     bytes b1 + b2), written as n when n <= 25 and as n / 10 "." n % 10 above. */
 juce::String firmwareText (const protocol::IdentityReply& reply);
+
+/** The model index that the reply's model byte names: the bytes 3..6 are the models 0..3, any
+    other byte gives an index outside them. */
+int32_t modelIndexOf (const protocol::IdentityReply& reply);
 }   // namespace orvane::identity

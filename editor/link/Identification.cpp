@@ -31,7 +31,7 @@ void MainContentComponent::handleIdentityReply (const orvane::protocol::Identity
 
     stopTimer (searchTimer);
     answeredSearch = searchGeneration.load();
-    projectImage.modelIndex = (int32_t) reply.model - 3;   // model bytes 3..6 are the models 0..3
+    projectImage.modelIndex = orvane::identity::modelIndexOf (reply);
     projectImage.hardwareRevision = (int32_t) reply.revision;
     {
         const juce::ScopedLock sl (textLock);

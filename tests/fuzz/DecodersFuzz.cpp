@@ -55,9 +55,9 @@ void decodeOrganMessage (const uint8_t* data, int size)
         {
             // What the identification does with a reply: the refusal test, then the tables.
             const auto reply = protocol::decodeIdentityReply (data);
-            const int32_t model = (int32_t) reply.model - 3;
+            const int32_t model = orvane::identity::modelIndexOf (reply);
             const int32_t revision = reply.revision;
-            if (orvane::identity::refusalReason (reply.protocolLevel, model, revision) == 0)
+            if (orvane::identity::refusalReason (reply.protocolLevel, model, revision) == orvane::identity::accepted)
             {
                 orvane::modelNameFor (model);
                 orvane::revisionNameFor (revision);

@@ -39,6 +39,7 @@ struct MainContentComponentTestAccess
     // Connection course.
     static juce::Button& connectButton (MainContentComponent& c) { return c.connectButton; }
     static CustomAlertWindow* messageBox (MainContentComponent& c) { return c.messageBox.getComponent(); }
+    static auto& messageBoxOpened (MainContentComponent& c) { return c.messageBoxOpened; }
     static juce::Label& modelLabel (MainContentComponent& c) { return c.modelLabel; }
     static juce::Label& firmwareLabel (MainContentComponent& c) { return c.firmwareLabel; }
     static bool isTimerRunning (MainContentComponent& c, int timer) { return c.isTimerRunning (timer); }

@@ -14,7 +14,7 @@ void runMessageLoopFor (int milliseconds)
 
 bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMilliseconds)
 {
-    const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMilliseconds;
+    const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) scaled (timeoutMilliseconds);
     while (! condition())
     {
         if (juce::Time::getMillisecondCounter() >= deadline)
@@ -22,6 +22,30 @@ bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMil
         juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
     }
     return true;
+}
+
+void click (juce::Button& button)
+{
+    button.triggerClick();
+    // Posted messages run in their order: once this one has run, the click has been handled.
+    const auto handled = std::make_shared<bool> (false);
+    juce::MessageManager::callAsync ([handled]
+                                     { *handled = true; });
+    runMessageLoopUntil ([handled]
+                         { return *handled; },
+                         2000);
+}
+
+void showFocused (juce::DocumentWindow& window, juce::Component& content)
+{
+    window.setUsingNativeTitleBar (true);
+    window.setContentNonOwned (&content, true);
+    window.setVisible (true);
+    window.toFront (true);
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return window.getPeer() != nullptr && window.getPeer()->isFocused(); },
+                                      5000));
+    runMessageLoopFor ((int) scaled (300));
 }
 
 TemporaryFolder::TemporaryFolder()

@@ -23,4 +23,5 @@ TEST (ArialDefaultLookAndFeel, ArialTextsGetLiberationSansWithTheirStyleWhileItE
     // Once it is gone the framework's own lookup is back.
     EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), before);
     EXPECT_EQ (dynamic_cast<orvane::ArialResolving<juce::LookAndFeel_V4>*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
+    EXPECT_NE (juce::Font ("Arial", 18.0f, juce::Font::bold).getTypefacePtr()->getName(), "Liberation Sans");
 }

@@ -53,3 +53,32 @@ TEST (Identity, RefusalReasonsInTheirOrder)
         EXPECT_EQ (refusalReason (c.protocol, c.model, c.revision), c.reason)
             << (int) c.protocol << " " << c.model << " " << c.revision;
 }
+
+// The organ names its model with the bytes 3..6; every other byte is a model this editor
+// does not know and is refused.
+TEST (Identity, ModelBytesThreeToSixAreTheFourModels)
+{
+    struct Case
+    {
+        uint8_t modelByte;
+        int32_t modelIndex;
+        bool accepted;
+    };
+    const Case cases[] = {
+        { 3, 0, true },
+        { 4, 1, true },
+        { 5, 2, true },
+        { 6, 3, true },
+        { 0, -3, false },
+        { 2, -1, false },
+        { 7, 4, false },
+        { 127, 124, false },
+    };
+    for (const auto& c : cases)
+    {
+        const uint8_t bytes[] = { 0xF0, 0x7D, 0x1E, 0x07, 0x05, c.modelByte, 0x00, 0x01, 0x02, 0x00, 0xF7 };
+        const auto reply = orvane::protocol::decodeIdentityReply (bytes);
+        EXPECT_EQ (modelIndexOf (reply), c.modelIndex) << (int) c.modelByte;
+        EXPECT_EQ (refusalReason (reply.protocolLevel, modelIndexOf (reply), reply.revision) == 0, c.accepted) << (int) c.modelByte;
+    }
+}

@@ -420,9 +420,8 @@ TEST_F (EditorMapping, SelectorEditsSendPresetsAndItemIndexes)
     { std::vector<float> v; for (int i = 9; i <= 15; ++i) v.push_back (p (i)); return v; }();
 
     pick (16, 7);   // CRUNCH on the ROCK page
-    std::vector<Sent> crunch;
-    for (int k = 0; k < overdrivePresetSize; ++k)
-        crunch.push_back (asFloat (16 + k, overdrivePresets[7][k]));
+    const std::vector<Sent> crunch { asFloat (16, -6.0f), asFloat (17, 430.0f), asFloat (18, 1.0f), asFloat (19, 12.0f),
+                                     asFloat (20, 0.15f), asFloat (21, 2.3f), asFloat (22, 0.8f) };
     EXPECT_EQ (takeSent(), crunch);
     EXPECT_EQ (p (16), -6.0f);
     EXPECT_EQ (p (22), 0.8f);

@@ -87,17 +87,7 @@ bool isCaptionRowOn (const orvane::SectionRow& row, const Page& page)
     return row.section == page.section && orvane::rowStandsOn (row.pages, page.code);
 }
 
-/** Clicks a button as the mouse does and waits until the click has been handled. */
-void click (juce::Button& button)
-{
-    button.triggerClick();
-    bool handled = false;
-    juce::MessageManager::callAsync ([&handled]
-                                     { handled = true; });
-    orvane::test::runMessageLoopUntil ([&handled]
-                                       { return handled; },
-                                       2000);
-}
+using orvane::test::click;
 
 class PanelTest : public ::testing::Test
 {
@@ -459,9 +449,9 @@ TEST_F (PanelTest, EverySliderAndSelectorIsSetUpFromItsRow)
     }
 }
 
-// The catalogue of the pages written out here, apart from the section rows, so that a wrong
-// y, caption, parameter, range, step, suffix, double-click value, width or item list in those
-// rows shows. Each page is opened by its buttons and searched among the shown widgets.
+// The catalogue of the pages written out here, every row of every page, apart from the section
+// rows, so that a wrong y, caption, parameter, range, step, suffix, double-click value, width or
+// item list in those rows shows. Each page is opened by its buttons and searched among the shown widgets.
 TEST_F (PanelTest, ShownControlsMatchTheCatalogue)
 {
     struct SliderCase
@@ -475,28 +465,60 @@ TEST_F (PanelTest, ShownControlsMatchTheCatalogue)
     };
     const SliderCase sliders[] = {
         { 0, 230, "Pedals Level", "4", -12, 12, 0.1, " dB", 6 },
+        { 0, 326, "Click Level Manuals", "0", -12, 12, 0.1, " dB", 0 },
         { 0, 354, "Click Level Percussion", "2", -12, 12, 0.1, " dB", -0.915 },
+        { 0, 382, "Click Level Bass", "3", -12, 12, 0.1, " dB", -10.458 },
         { 0, 420, "Click Eq Frequency", "6", 500, 7000, 1, " Hz", 2500 },
+        { 0, 448, "Click Eq Gain", "8", -12, 12, 0.1, " dB", 0 },
         { 0, 544, "Tone Control Position", "5", 0, 100, 1, " %", 100 },
         { 1, 230, "Drawbar Level 16'", "76", -6, 3, 0.1, " dB", 0 },
+        { 1, 258, "Drawbar Level 5 1/3'", "77", -6, 3, 0.1, " dB", 0 },
+        { 1, 286, "Drawbar Level 8'", "78", -6, 3, 0.1, " dB", 0 },
+        { 1, 314, "Drawbar Level 4'", "79", -6, 3, 0.1, " dB", 0 },
+        { 1, 342, "Drawbar Level 2 2/3'", "80", -6, 3, 0.1, " dB", 0 },
+        { 1, 370, "Drawbar Level 2'", "81", -6, 3, 0.1, " dB", 0 },
+        { 1, 398, "Drawbar Level 1 3/5'", "82", -6, 3, 0.1, " dB", 0 },
+        { 1, 426, "Drawbar Level 1 1/3'", "83", -6, 3, 0.1, " dB", 0 },
         { 1, 454, "Drawbar Level 1'", "84", -6, 3, 0.1, " dB", 0 },
         { 2, 230, "V/C Frequency", "29", 6, 7, 0.01, " Hz", 6.857 },
+        { 2, 258, "V/C Depth", "39", 50, 110, 1, " %", 100 },
         { 2, 286, "V/C AM", "35", 0, 100, 1, " %", 15 },
+        { 2, 324, "V/C Eq Freq", "32", 200, 3000, 1, " Hz", 1600 },
+        { 2, 352, "V/C Eq Gain", "33", -12, 12, 0.1, " dB", 0 },
+        { 2, 390, "Chorus Eq Freq", "37", 200, 3000, 1, " Hz", 1730 },
+        { 2, 418, "Chorus Eq Gain", "38", -12, 12, 0.1, " dB", 8 },
         { 2, 456, "Chorus Mix", "31", 50, 150, 1, " %", 100 },
         { 2, 494, "Vibrato Level", "30", -6, 6, 0.1, " dB", 0 },
         { 2, 522, "Chorus Level", "31", -6, 6, 0.1, " dB", 0 },
+        { 5, 230, "Horn Slow Speed", "42", 30, 60, 0.1, " RPM", 45 },
         { 5, 258, "Horn Fast Speed", "43", 360, 420, 0.1, " RPM", 400 },
+        { 5, 286, "Horn Rise Time", "45", 50, 150, 1, " %", 100 },
+        { 5, 314, "Horn Fall Time", "49", 50, 150, 1, " %", 100 },
+        { 5, 410, "Drum Slow Speed", "50", 30, 60, 0.1, " RPM", 40 },
+        { 5, 438, "Drum Fast Speed", "51", 360, 420, 0.1, " RPM", 380 },
+        { 5, 466, "Drum Rise Time", "53", 50, 150, 1, " %", 100 },
         { 5, 494, "Drum Fall Time", "57", 50, 150, 1, " %", 100 },
         { 6, 230, "Horn Level", "58", -12, 12, 0.1, " dB", -5.2 },
-        { 6, 258, "Horn Leakage", "59", -60, 12, 0.1, " dB", 0.2 },
-        { 6, 438, "Drum Color Freq", "65", 100, 400, 0.1, " Hz", 250 },
-        { 6, 534, "Horn Mic Angle", "60", 0, 180, 1, " deg", 90 },
         { 7, 230, "Horn Level", "67", -12, 12, 0.1, " dB", -3 },
+        { 6, 258, "Horn Leakage", "59", -60, 12, 0.1, " dB", 0.2 },
+        { 7, 258, "Horn Leakage", "68", -60, 12, 0.1, " dB", -3 },
+        { 6, 286, "Horn Color Gain", "64", -6, 6, 0.1, " dB", 0 },
+        { 7, 286, "Horn Color Gain", "73", -6, 6, 0.1, " dB", 0 },
+        { 6, 314, "Horn Color Freq", "63", 1000, 4000, 1, " Hz", 2000 },
+        { 7, 314, "Horn Color Freq", "72", 1000, 4000, 1, " Hz", 2000 },
+        { 6, 410, "Drum Color Gain", "66", -6, 6, 0.1, " dB", 0 },
+        { 7, 410, "Drum Color Gain", "75", -6, 6, 0.1, " dB", 0 },
+        { 6, 438, "Drum Color Freq", "65", 100, 400, 0.1, " Hz", 250 },
+        { 7, 438, "Drum Color Freq", "74", 100, 400, 0.1, " Hz", 250 },
+        { 6, 534, "Horn Mic Angle", "60", 0, 180, 1, " deg", 90 },
         { 7, 534, "Horn Mic Angle", "69", 0, 180, 1, " deg", 0 },
+        { 6, 562, "Drum Mic Angle", "62", 0, 180, 1, " deg", 45 },
         { 7, 562, "Drum Mic Angle", "71", 0, 180, 1, " deg", 0 },
+        { 8, 230, "Hall Time", "23", 0.5, 4, 0.1, " sec", 2.2 },
         { 8, 258, "Hall Size", "25", 0, 100, 1, "", 90 },
         { 8, 286, "Hall Damp", "24", 1, 8, 0.1, " kHz", 4 },
         { 8, 382, "Spring Time", "26", -20, 0.5, 0.1, " x", 0 },
+        { 8, 410, "Spring Size", "28", 0, 100, 1, "", 80 },
         { 8, 438, "Spring Damp", "27", 0.5, 10, 0.1, " kHz", 5.52 },
     };
 
@@ -514,7 +536,16 @@ TEST_F (PanelTest, ShownControlsMatchTheCatalogue)
         { 9, 230, "Tonewheel Model", "97", 280, { "FAC1 -  TONEWHEEL '30", "FAC2 -  TONEWHEEL '50", "FAC3 -  TONEWHEEL '70", "ALT1 -  TONEWHEEL BC_1936", "ALT2 -  TONEWHEEL B3_1956", "ALT3 -  TONEWHEEL A100_1961" } },
         { 9, 268, "Gospel Set", "85", 140, { "OFF", "ON" } },
         { 9, 296, "USB MIDI Mode", "86", 140, { "EXPANDER", "SEQUENCER" } },
+        { 9, 334, "Upper Layer Mode", "87", 140, { "OFF", "ON" } },
+        { 9, 362, "Lower Layer Mode", "88", 140, { "OFF", "ON" } },
+        { 9, 390, "Pedals to Lower Mode", "89", 140, { "SPLIT", "LAYER" } },
+        { 9, 428, "Analog Input Routing", "92", 140, { "PRE EFX", "POST EFX" } },
         { 9, 456, "Fx Send Routing", "93", 140, { "WHOLE ORGAN", "UPPER MANUAL" } },
+        { 9, 484, "Reverb Routing", "94", 140, { "POST ROTARY", "PRE ROTARY" } },
+        { 9, 522, "Exp. Pedal Min", "90", 140, { "MUTE", "NORMAL" } },
+        { 9, 550, "Exp. Pedal to Midi Out", "91", 140, { "OFF", "ON" } },
+        { 9, 578, "Hold Pedal Mode", "95", 140, { "INT & EXT", "EXTERNAL" } },
+        { 9, 606, "Rotary Pedal Mode", "96", 140, { "TOGGLE", "MOMENTARY" } },
         { 9, 644, "Memphis Style", "98", 140, { "OFF", "ON" } },
     };
 
@@ -524,11 +555,22 @@ TEST_F (PanelTest, ShownControlsMatchTheCatalogue)
         const char* text;
     };
     const HeadingCase headings[] = {
+        { 0, 182, "Pedals" },
+        { 0, 278, "Click" },
         { 0, 496, "Preamp AO-28" },
         { 1, 182, "Drawbar" },
         { 2, 182, "Vibrato and Chorus" },
+        { 3, 182, "Overdrive" },
+        { 4, 182, "Overdrive" },
+        { 5, 182, "Horn" },
+        { 5, 362, "Drum" },
+        { 6, 182, "Horn" },
+        { 7, 182, "Horn" },
         { 6, 362, "Drum" },
+        { 7, 362, "Drum" },
+        { 6, 486, "Microphones" },
         { 7, 486, "Microphones" },
+        { 8, 182, "Hall" },
         { 8, 334, "Spring" },
         { 9, 182, "Functions" },
     };
@@ -632,8 +674,17 @@ TEST_F (PanelTest, ChorusLevelReturnsToZeroOnADoubleClick)
 {
     auto& slider = Access::chorusLevelSlider (*panel);
     EXPECT_EQ (slider.getComponentID(), "31");
-    EXPECT_TRUE (slider.isDoubleClickReturnEnabled());
-    EXPECT_EQ (slider.getDoubleClickReturnValue(), 0.0);
+    for (const double movedTo : { 3.0, -6.0 })
+    {
+        slider.setValue (movedTo, juce::dontSendNotification);
+        const auto centre = slider.getLocalBounds().getCentre().toFloat();
+        const auto now = juce::Time::getCurrentTime();
+        slider.mouseDoubleClick (juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), centre, {},
+                                                   juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                                                   juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+                                                   juce::MouseInputSource::defaultTiltY, &slider, &slider, now, centre, now, 2, false));
+        EXPECT_EQ (slider.getValue(), 0.0) << "from " << movedTo;
+    }
 }
 
 TEST_F (PanelTest, DoubleClickReturnsEachSliderToItsFactoryValueOnItsStep)
@@ -725,19 +776,7 @@ class PanelOnScreenTest : public PanelTest
 protected:
     juce::DocumentWindow window { "Panel", juce::Colours::white, 0, true };
 
-    void SetUp() override
-    {
-        window.setUsingNativeTitleBar (true);
-        window.setContentNonOwned (panel.get(), true);
-        window.setVisible (true);
-        window.toFront (true);
-        ASSERT_TRUE (orvane::test::runMessageLoopUntil ([this]
-                                                        { return window.getPeer() != nullptr && window.getPeer()->isFocused(); },
-                                                        5000));
-        // The window manager may still send focus events for the windows of earlier tests; a
-        // late one gives the focus back to the window itself.
-        orvane::test::runMessageLoopFor (300);
-    }
+    void SetUp() override { orvane::test::showFocused (window, *panel); }
 
     void TearDown() override { window.clearContentComponent(); }
 

@@ -679,6 +679,11 @@ struct OrganEmulator::Impl
             organCancels (pairIndex, Answer::fileDumpHeader, m.timeMs, tonewheelSizeWrong);
         else if (faults.cancel.when == CancelFault::When::onHeader)
             organCancels (pairIndex, Answer::fileDumpHeader, m.timeMs, faults.cancel.errorCode);
+        else if (faults.headerNakCode >= 0)
+        {
+            ++transfer.naksSent;
+            answer (pairIndex, Answer::fileDumpHeader, m.timeMs, { handshake (0x7e, (uint8_t) faults.headerNakCode) });
+        }
         else
         {
             transferActive = true;
@@ -853,10 +858,12 @@ struct OrganEmulator::Impl
 
     void transmit (const std::vector<FdPtr>& connections, const juce::String& port, Bytes packet)
     {
+        // Stamped before it goes out, so that no reader can have it before its time.
+        const double sentAt = juce::Time::getMillisecondCounterHiRes();
         for (const auto& c : connections)
             ::send (c->fd, packet.data(), packet.size(), MSG_NOSIGNAL);
 
-        Message message { juce::Time::getMillisecondCounterHiRes(), port, std::move (packet) };
+        Message message { sentAt, port, std::move (packet) };
         if (options.monitor)
             options.monitor (message, true);
         const std::lock_guard<std::mutex> guard (lock);

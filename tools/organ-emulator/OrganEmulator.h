@@ -86,6 +86,7 @@ struct Faults
     int pingAnswers = -1;                         // pings answered before the organ falls silent; -1 all
     int identityAnswers = -1;                     // identity requests (not pings) answered likewise
     NakFault nak;
+    int headerNakCode = -1;   // the File Dump header is refused with a NAK carrying it; -1 never
     CancelFault cancel;
     UnplugFault unplug;
     juce::String answerOnPort;   // answers go there instead of to the asking port
@@ -106,7 +107,7 @@ struct PortOptions
 /** One message on the link, as the emulator saw it. */
 struct Message
 {
-    double timeMs = 0;   // juce::Time::getMillisecondCounterHiRes()
+    double timeMs = 0;   // juce::Time::getMillisecondCounterHiRes(): as read, or just before sending
     juce::String port;   // the port pair's name
     Bytes bytes;
 };

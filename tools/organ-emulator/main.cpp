@@ -29,6 +29,7 @@ FOLDER defaults to $ORVANE_VIRTUAL_MIDI; PORT NAME to "Halvorin Orvane MIDI Port
   --ping-answers N           stop answering pings after N answers
   --identity-answers N       stop answering identity requests (not pings) after N answers
   --nak PACKET:TIMES[:CODE]  refuse the transfer's packet (0 = first, -1 = every) TIMES times
+  --nak-header CODE          refuse the File Dump header with a NAK carrying CODE
   --cancel WHEN[:K]:CODE     cancel a File Dump transfer with CODE; WHEN is header,
                              packet (after K packets) or eof
   --unplug-after K[:MS]      vanish after the transfer's packet K, come back MS later
@@ -124,6 +125,8 @@ bool parseArguments (const juce::StringArray& args, Options& options)
             faults.identityAnswers = number (value);
         else if (arg == "--nak" && fields.size() >= 2)
             faults.nak = { number (fields[0]), number (fields[1]), fields.size() > 2 ? number (fields[2]) : -1 };
+        else if (arg == "--nak-header")
+            faults.headerNakCode = number (value);
         else if (arg == "--cancel" && fields.size() >= 2)
         {
             const auto& when = fields[0];

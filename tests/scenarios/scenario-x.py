@@ -23,6 +23,17 @@ import sys
 import time
 
 
+def open_display():
+    """The connection to DISPLAY. The tests' private server asks for no cookie and its
+    authority file is empty, which the client library reports on standard output, where the
+    helpers print their answers: that notice goes to standard error instead."""
+    import contextlib
+    from Xlib import display
+
+    with contextlib.redirect_stdout(sys.stderr):
+        return display.Display()
+
+
 def send_close(d, target):
     from Xlib import X
     from Xlib.protocol import event
@@ -38,9 +49,7 @@ def send_close(d, target):
 
 
 def close(window):
-    from Xlib import display
-
-    d = display.Display()
+    d = open_display()
     target = d.create_resource_object("window", int(window, 0))
     send_close(d, target)
     d.close()
@@ -123,10 +132,10 @@ def region_is_blue(window, region):
 
 
 def look(window, x, y, region, limit_ms):
-    from Xlib import X, display
+    from Xlib import X
     from Xlib.ext import xtest
 
-    d = display.Display()
+    d = open_display()
     target = d.create_resource_object("window", int(window, 0))
     where = d.screen().root.translate_coords(target, int(x), int(y))
     xtest.fake_input(d, X.MotionNotify, x=where.x, y=where.y)
@@ -153,9 +162,9 @@ def process_ended(pid):
 
 
 def close_watch(window, pid, limit_ms):
-    from Xlib import X, display
+    from Xlib import X
 
-    d = display.Display()
+    d = open_display()
     root = d.screen().root
     root.change_attributes(event_mask=X.SubstructureNotifyMask)
     d.sync()

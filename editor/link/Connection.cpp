@@ -38,11 +38,13 @@ void MainContentComponent::connectButtonClicked()
 {
     setConnected (false);
     connected = false;
+    // A download left pending by an earlier search (a late reply on the ports left open) is
+    // given up either way: its time-out must not end the search that this click starts.
+    stopTimer (receiveTimer);
 
     if (! connectButton.getToggleState())
     {
         stopTimer (searchTimer);
-        stopTimer (receiveTimer);
         closePorts();
         return;
     }

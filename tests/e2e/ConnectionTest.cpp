@@ -12,7 +12,6 @@ using emulator::Answer;
 
 namespace
 {
-const juce::String notFoundText ("  Device not found!  The firmware of the device is too old or the midi port may be in use by another application. Please, close it and retry.  ");
 const juce::String portInUseText ("  The midi port may be in use by another  \n  application. Please, close it and retry.  ");
 }   // namespace
 

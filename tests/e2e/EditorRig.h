@@ -23,6 +23,7 @@ inline const juce::String organPort ("Halvorin Orvane MIDI Port");
 
 // The texts of the editor's boxes that more than one test file waits for.
 inline const juce::String searchingText ("  Searching for the connected device...  ");
+inline const juce::String notFoundText ("  Device not found!  The firmware of the device is too old or the midi port may be in use by another application. Please, close it and retry.  ");
 inline const juce::String receiveFailedText ("  Communication error!  \n  Failed to receive data.  \n  Please, reconnect to the device.  ");
 inline const juce::String lostText ("  Communication error!  \n  Device lost connection.  \n  Please, reconnect to the device.  ");
 inline const juce::String transmittingParametersText ("  Transmitting all parameters to the device...  ");

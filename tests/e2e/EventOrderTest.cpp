@@ -1,5 +1,5 @@
 // Orders of events that a hand cannot time: a box that opens while the bulk send waits out its
-// 200 ms behind the transmit box.
+// 200 ms behind the transmit box; a search started while a late reply's download is pending.
 #include "EditorRig.h"
 
 #include "organ/ProjectFile.h"
@@ -9,9 +9,6 @@ using namespace orvane::test;
 
 namespace
 {
-const juce::String transmittingText ("  Transmitting all parameters to the device...  ");
-const juce::String connectionLostText ("  Communication error!  \n  Device lost connection.  \n  Please, reconnect to the device.  ");
-
 /** Runs a function every few milliseconds on the message thread, also inside modal loops. */
 struct Poll : juce::Timer
 {
@@ -31,7 +28,7 @@ TEST (EventOrder, LostConnectionBoxOpenedBeforeTheBulkSendStaysOpen)
     emulator::Faults faults;
     faults.pingAnswers = 0;   // the watchdog finds its first ping unanswered
     ASSERT_TRUE (rig.startConnected (faults));
-    rig.boxes->keepOpen().addArray ({ transmittingText, connectionLostText });
+    rig.boxes->keepOpen().addArray ({ transmittingParametersText, lostText });
 
     ProjectImage project;
     const auto file = rig.folder.get().getChildFile ("Order.hop");
@@ -63,7 +60,34 @@ TEST (EventOrder, LostConnectionBoxOpenedBeforeTheBulkSendStaysOpen)
                                       5000));
     poll.stopTimer();
 
-    EXPECT_EQ (boxAfterBulkSend, connectionLostText);
-    EXPECT_TRUE (rig.boxes->sawBox (transmittingText));
+    EXPECT_EQ (boxAfterBulkSend, lostText);
+    EXPECT_TRUE (rig.boxes->sawBox (transmittingParametersText));
     EXPECT_FALSE (rig.editor->isConnected());
+}
+
+TEST (EventOrder, ASearchIsNotEndedByTheTimeOutOfADownloadALateReplyStarted)
+{
+    Rig rig;
+    auto options = organOptions();
+    // The organ answers its first identity request only after the one pair's search has given
+    // up, and never serves the download that the reply starts on the ports left open.
+    options.faults.setDelay (emulator::Answer::identity, (int) scaled (1500));
+    options.faults.identityAnswers = 1;
+    options.faults.setDelay (emulator::Answer::dumpStep1, emulator::never);
+    rig.startOrgan (options);
+    rig.startEditor();
+
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitForBox (notFoundText, (int) scaled (4000)));
+    // The reply arms the download's time-out last of all.
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return Access::isTimerRunning (*rig.editor, receiveTimer); },
+                                      (int) scaled (5000)));
+
+    rig.clickConnect();
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return rig.boxes->timesSeen (notFoundText) == 2; },
+                                      (int) scaled (4000)));
+    EXPECT_FALSE (Access::isTimerRunning (*rig.editor, receiveTimer));
+    EXPECT_FALSE (rig.boxes->sawBox (receiveFailedText));
 }

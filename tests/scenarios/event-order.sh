@@ -57,7 +57,7 @@ start_upload()
 #------------------------------------------------------------------------------
 scn_step "a search after a download that was left pending"
 # The organ answers the first identity request only, 3 s late, and never its first dump request.
-scn_start_emulator --delay identity=3000 --identity-answers 1 --delay dump1=never
+scn_start_emulator --delay identity="$(ms 3000)" --identity-answers 1 --delay dump1=never
 scn_start_editor
 scn_mark
 scn_press connect

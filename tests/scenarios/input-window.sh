@@ -7,6 +7,10 @@
 # the X server. Close requests, each after boxes have come and gone (RESET's question, an
 # upload's abort box with its reconnection, the store time-out box), end the editor within
 # 1 s without any further input, and no window is made between the request and the exit.
+# Those close requests are only worth their result when they reach the window: an X server
+# may drop the requests of a client that disconnects right after flushing them, and the
+# window then never sees the close (the editor idles on as if nobody had asked). The
+# sender's 300 requests to a window of its own must all arrive.
 # Usage: input-window.sh EDITOR EMULATOR   (on a display: tools/with-display.sh)
 # SCN_CLOSE_RUNS (3) sets the number of close requests; SCN_LOAD (0) starts that many busy
 # processes for the close requests.
@@ -152,6 +156,11 @@ close_request_ends_editor()
     status=$?
     [ "$status" = 0 ] || scn_fail "$1: the editor exited with status $status"
 }
+
+requests=300
+arrived=$(scn_x /usr/bin/python3 "$scn_dir/scenario-x.py" close-deliveries "$requests")
+scn_step "the close sender's requests that reached a window: $arrived of $requests"
+[ "$arrived" = "$requests" ] || scn_fail "only $arrived of $requests close requests reached the window"
 
 scn_step "close request on the panel"
 close_request_ends_editor "the first session"

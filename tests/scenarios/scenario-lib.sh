@@ -7,6 +7,7 @@
 #   scn_begin NAME EDITOR EMULATOR   work folder, private ports folder and HOME, dialog stand-in;
 #                                    every process started here is stopped when the script ends
 #   scn_step TEXT / scn_fail TEXT    report a step (with the seconds since scn_begin) / fail
+#                                    (a running editor leaves its thread stacks in editor-threads.txt)
 #   scn_start_emulator [OPTION...]   organ emulator on the private ports; its stdin stays open
 #   scn_emulator_say LINE            type a line on its stdin ("unplug", "plug", "send F0 ...")
 #   scn_stop_emulator                stops it (its log kept as emulator-N.log), so that another
@@ -112,6 +113,22 @@ scn_elapsed() { echo "$(date +%s.%N) $SCN_START" | awk '{ printf "%.2f", $1 - $2
 
 scn_step() { echo "[$SCN_NAME $(scn_elapsed) s] $*"; }
 
+# An editor that is still running at a failure leaves the stacks of its threads and the
+# framework's message manager (its quit flags) in editor-threads.txt, for the failures that
+# are seldom made again.
+scn_dump_editor_state()
+{
+    [ -n "${SCN_EDITOR_PID:-}" ] && kill -0 "$SCN_EDITOR_PID" 2>/dev/null || return 0
+    command -v gdb >/dev/null || return 0
+    timeout 60 gdb -batch -p "$SCN_EDITOR_PID" \
+        -ex 'thread apply all bt' \
+        -ex "print *'juce::MessageManager::instance'" \
+        -ex "print 'juce::Desktop::instance'->desktopComponents" \
+        >"$SCN_WORK/editor-threads.txt" 2>&1
+    scn_x xwininfo -root -tree >>"$SCN_WORK/editor-threads.txt" 2>&1
+    echo "--- editor threads: $SCN_WORK/editor-threads.txt" >&2
+}
+
 scn_fail()
 {
     echo "[$SCN_NAME $(scn_elapsed) s] FAILED: $*" >&2
@@ -121,6 +138,7 @@ scn_fail()
         echo "--- last emulator records" >&2
         tail -n 25 "$SCN_WORK/emulator.log" >&2
     fi
+    scn_dump_editor_state
     if [ -f "$SCN_WORK/editor.log" ]; then
         echo "--- editor output" >&2
         tail -n 40 "$SCN_WORK/editor.log" >&2
@@ -339,14 +357,12 @@ scn_make_tonewheel()
 #==============================================================================
 # Screens
 
+# Read from the server without grabbing it: a box may vanish while it is taken.
 scn_shot()
 {
     local file=$1 crop=${2:-} window=${3:-$SCN_WINDOW}
-    if [ -n "$crop" ]; then
-        scn_x import -window "$window" -crop "$crop" +repage "$file" 2>/dev/null
-    else
-        scn_x import -window "$window" "$file" 2>/dev/null
-    fi
+    # shellcheck disable=SC2086
+    scn_x /usr/bin/python3 "$scn_dir/scenario-x.py" shot "$window" "$file" $crop 2>/dev/null
 }
 
 # Channel differences of a few units come from the framework's blending of partial repaints.

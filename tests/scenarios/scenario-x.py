@@ -2,6 +2,9 @@
 """Small helpers of the scenario library that bash cannot do well.
 
   close WINDOW          send WM_DELETE_WINDOW to WINDOW, as a window manager's close button does
+  shot WINDOW PNG [WxH+X+Y]
+                        write the picture of WINDOW (or of that region of it) as it is on the
+                        screen; fails at once when the window is gone
   buttons PNG           print "X Y" for the centre of each push button on a message box image,
                         left to right (the buttons are the wide light-grey faces near the bottom)
   runs PNG X...         for each column X a line with the first row of every run of
@@ -16,6 +19,8 @@
                         watch the root window's children, send the close request to WINDOW and
                         wait up to MS for process PID to end; print "created ID" for each window
                         made meanwhile, then "ended MS" or "alive"
+  close-deliveries N    send N close requests, each from a connection of its own as `close`
+                        does, to a window of this helper's; print how many arrived
 """
 import struct
 import subprocess
@@ -153,6 +158,50 @@ def look(window, x, y, region, limit_ms):
     print("none")
 
 
+def shot(window, png, region=None):
+    """The window's picture (or that of a region of it), read without a grab of the server: a
+    capture program that grabs the server and then finds its window destroyed under it may
+    wait for ever, and the whole display (the editor's painting included) with it. The server
+    gives no picture of a rectangle that is partly off the screen: such parts come out black.
+    A window that is gone or not shown fails at once."""
+    from Xlib import X, error
+
+    d = open_display()
+    root = d.screen().root
+    target = d.create_resource_object("window", int(window, 0))
+    try:
+        if target.get_attributes().map_state != X.IsViewable:
+            sys.exit("shot: the window is not shown")
+        if region:
+            size, x, y = region.split("+")
+            w, h = (int(v) for v in size.split("x"))
+            x, y = int(x), int(y)
+        else:
+            geometry = target.get_geometry()
+            x, y, w, h = 0, 0, geometry.width, geometry.height
+        origin = root.translate_coords(target, x, y)
+        left, top = max(origin.x, 0), max(origin.y, 0)
+        right = min(origin.x + w, d.screen().width_in_pixels)
+        bottom = min(origin.y + h, d.screen().height_in_pixels)
+        raw = b""
+        if right > left and bottom > top:
+            raw = target.get_image(x + left - origin.x, y + top - origin.y, right - left, bottom - top,
+                                   X.ZPixmap, 0xFFFFFFFF).data
+    except error.XError as e:
+        sys.exit("shot: %s" % e)
+    # Four bytes a pixel, blue first, copied row by row into the window's place.
+    rgb = bytearray(3 * w * h)
+    row_width = max(right - left, 0)
+    for row in range(max(bottom - top, 0)):
+        line = raw[4 * row_width * row:4 * row_width * (row + 1)]
+        at = 3 * ((top - origin.y + row) * w + (left - origin.x))
+        rgb[at:at + 3 * row_width:3] = line[2::4]
+        rgb[at + 1:at + 3 * row_width:3] = line[1::4]
+        rgb[at + 2:at + 3 * row_width:3] = line[0::4]
+    subprocess.run(["convert", "-size", "%dx%d" % (w, h), "-depth", "8", "rgb:-", png],
+                   input=bytes(rgb), check=True)
+
+
 def process_ended(pid):
     try:
         with open("/proc/%s/stat" % pid) as stat:
@@ -182,6 +231,27 @@ def close_watch(window, pid, limit_ms):
     print("alive")
 
 
+def close_deliveries(count, wait_ms=5000):
+    from Xlib import X
+
+    d = open_display()
+    screen = d.screen()
+    target = screen.root.create_window(0, 0, 10, 10, 0, screen.root_depth)
+    target.map()
+    d.sync()
+    for _ in range(int(count)):
+        sender = open_display()
+        send_close(sender, sender.create_resource_object("window", target.id))
+        sender.close()
+    arrived = 0
+    deadline = time.monotonic() + wait_ms / 1000
+    while arrived < int(count) and time.monotonic() < deadline:
+        while d.pending_events():
+            arrived += d.next_event().type == X.ClientMessage
+        time.sleep(0.002)
+    print(arrived)
+
+
 def float_from_bytes(parts):
     bits = 0
     for shift, part in enumerate(parts):
@@ -193,6 +263,8 @@ if __name__ == "__main__":
     command, args = sys.argv[1], sys.argv[2:]
     if command == "close":
         close(args[0])
+    elif command == "shot":
+        shot(*args)
     elif command == "buttons":
         buttons(args[0])
     elif command == "runs":
@@ -203,6 +275,8 @@ if __name__ == "__main__":
         look(*args)
     elif command == "close-watch":
         close_watch(*args)
+    elif command == "close-deliveries":
+        close_deliveries(args[0])
     elif command == "float":
         float_from_bytes(args)
     else:

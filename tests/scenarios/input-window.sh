@@ -158,7 +158,7 @@ close_request_ends_editor()
 }
 
 requests=300
-arrived=$(scn_x /usr/bin/python3 "$scn_dir/scenario-x.py" close-deliveries "$requests")
+arrived=$(x_helper close-deliveries "$requests")
 scn_step "the close sender's requests that reached a window: $arrived of $requests"
 [ "$arrived" = "$requests" ] || scn_fail "only $arrived of $requests close requests reached the window"
 

@@ -7,7 +7,7 @@
 #   scn_begin NAME EDITOR EMULATOR   work folder, private ports folder and HOME, dialog stand-in;
 #                                    every process started here is stopped when the script ends
 #   scn_step TEXT / scn_fail TEXT    report a step (with the seconds since scn_begin) / fail
-#                                    (a running editor leaves its thread stacks in editor-threads.txt)
+#                                    (a running editor leaves its state in editor-threads.txt)
 #   scn_start_emulator [OPTION...]   organ emulator on the private ports; its stdin stays open
 #   scn_emulator_say LINE            type a line on its stdin ("unplug", "plug", "send F0 ...")
 #   scn_stop_emulator                stops it (its log kept as emulator-N.log), so that another
@@ -113,9 +113,9 @@ scn_elapsed() { echo "$(date +%s.%N) $SCN_START" | awk '{ printf "%.2f", $1 - $2
 
 scn_step() { echo "[$SCN_NAME $(scn_elapsed) s] $*"; }
 
-# An editor that is still running at a failure leaves the stacks of its threads and the
-# framework's message manager (its quit flags) in editor-threads.txt, for the failures that
-# are seldom made again.
+# An editor that is still running at a failure leaves the stacks of its threads, the
+# framework's message manager (its quit flags), its desktop windows and the display's window
+# tree in editor-threads.txt, for the failures that are seldom made again.
 scn_dump_editor_state()
 {
     [ -n "${SCN_EDITOR_PID:-}" ] && kill -0 "$SCN_EDITOR_PID" 2>/dev/null || return 0

@@ -1,5 +1,6 @@
 #include "editor/MainContentComponent.h"
 
+#include "organ/LinkTimings.h"
 #include "resources/OrganTables.h"
 
 MainContentComponent::~MainContentComponent()
@@ -43,6 +44,11 @@ void MainContentComponent::timerCallback (int timerID)
         case bulkSendTimer: bulkSend(); break;
         default: break;
     }
+}
+
+void MainContentComponent::startLinkTimer (LinkTimer id)
+{
+    startTimer (id, orvane::timing::scaled (orvane::timing::linkTimerMs[(size_t) id]));
 }
 
 void MainContentComponent::buttonClicked (juce::Button* button)

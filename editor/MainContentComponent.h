@@ -183,12 +183,8 @@ private:
     void closePorts();
     void showOkBox (const juce::String& message);
 
-    // How long each link timer runs once started, in milliseconds.
-    static constexpr int searchStepMs = 500;             // searchTimer: one port pair
-    static constexpr int receiveTimeoutMs = 6000;        // receiveTimer: the download, the organ after an upload
-    static constexpr int confirmationTimeoutMs = 6000;   // storeTimer, resetTimer
-    static constexpr int bulkSendDelayMs = 200;          // bulkSendTimer
-    static constexpr int watchdogMs = 3000;              // watchdogTimer: one ping
+    /** Starts (or restarts) one link timer for its own interval (organ/LinkTimings.h). */
+    void startLinkTimer (LinkTimer id);
 
     // Every box of the editor carries the application's name; two file checks share their texts.
     static inline const juce::String messageBoxTitle { "Orvane Editor" };

@@ -83,7 +83,7 @@ void MainContentComponent::connectButtonClicked()
 
     showMessageBox (messageBoxTitle, searchingText, "Cancel", 1, {}, 0, messageBoxCallback);
     searchBox = messageBox;
-    startTimer (searchTimer, searchStepMs);
+    startLinkTimer (searchTimer);
     sendToOrgan (orvane::protocol::identityRequestMessage());
 }
 
@@ -136,7 +136,7 @@ void MainContentComponent::searchStep()
             break;
     }
 
-    startTimer (searchTimer, searchStepMs);
+    startLinkTimer (searchTimer);
     sendToOrgan (orvane::protocol::identityRequestMessage());
 }
 
@@ -153,7 +153,7 @@ void MainContentComponent::watchdogTimeout()
     if (replyFlag.exchange (false))
     {
         sendToOrgan (orvane::protocol::identityRequestMessage());
-        startTimer (watchdogTimer, watchdogMs);
+        startLinkTimer (watchdogTimer);
         return;
     }
 

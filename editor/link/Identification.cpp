@@ -50,7 +50,7 @@ void MainContentComponent::handleIdentityReply (const orvane::protocol::Identity
     // Set before the request goes out, so that its operation-complete message finds step 1.
     pendingOperation = downloadStep1;
     sendToOrgan (orvane::protocol::dumpRequestFor (orvane::protocol::firstDump));
-    startTimer (receiveTimer, receiveTimeoutMs);
+    startLinkTimer (receiveTimer);
 }
 
 // A step moves on only from the step it expects: an identity reply on the MIDI thread may have
@@ -115,7 +115,7 @@ void MainContentComponent::setConnected (bool on)
         firmwareLabel.setText (getFirmwareText(), juce::dontSendNotification);
         replyFlag = false;
         sendToOrgan (orvane::protocol::identityRequestMessage());
-        startTimer (watchdogTimer, watchdogMs);
+        startLinkTimer (watchdogTimer);
     }
     else
     {

@@ -2,6 +2,7 @@
 // connected organ.
 #include "editor/MainContentComponent.h"
 #include "organ/BoundedFileRead.h"
+#include "organ/LinkTimings.h"
 #include "organ/OrganProtocol.h"
 #include "organ/ProjectFile.h"
 
@@ -10,8 +11,6 @@ namespace
 const juce::String projectPattern ("*.hop");
 const juce::String transmittingText ("  Transmitting all parameters to the device...  ");
 const juce::String notSavedText ("  The project file could not be saved.  ");
-
-constexpr int parameterPauseMs = 20;
 }   // namespace
 
 void MainContentComponent::openButtonClicked()
@@ -58,7 +57,7 @@ void MainContentComponent::openProjectFile (const juce::File& file)
     {
         showMessageBox (messageBoxTitle, transmittingText, {}, 0, {}, 0, messageBoxCallback);
         bulkSendBox = messageBox;
-        startTimer (bulkSendTimer, bulkSendDelayMs);
+        startLinkTimer (bulkSendTimer);
     }
 
     updateAllControls();
@@ -83,7 +82,7 @@ void MainContentComponent::bulkSend()
         for (int index = 0; index < count; ++index)
         {
             sendParameter ((uint8_t) index);
-            juce::Thread::sleep (parameterPauseMs);
+            juce::Thread::sleep (orvane::timing::scaled (orvane::timing::bulkSendPauseMs));
         }
     }
 

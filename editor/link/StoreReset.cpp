@@ -30,7 +30,7 @@ void MainContentComponent::storeButtonClicked()
 
     // Set before the request goes out, so that its confirmation finds it.
     pendingOperation = storeOperation;
-    startTimer (storeTimer, confirmationTimeoutMs);
+    startLinkTimer (storeTimer);
     sendToOrgan (orvane::protocol::storeRequest());
 }
 
@@ -56,7 +56,7 @@ void MainContentComponent::resetButtonClicked()
     }
 
     pendingOperation = resetOperation;
-    startTimer (resetTimer, confirmationTimeoutMs);
+    startLinkTimer (resetTimer);
     sendToOrgan (orvane::protocol::resetRequest());
 }
 

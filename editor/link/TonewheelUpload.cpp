@@ -253,5 +253,5 @@ bool MainContentComponent::reconnectAfterUpload()
 void MainContentComponent::reconnectAwaitingReply()
 {
     if (connectButton.getToggleState() && reconnectAfterUpload())
-        startTimer (receiveTimer, receiveTimeoutMs);
+        startLinkTimer (receiveTimer);
 }

@@ -52,6 +52,13 @@ struct MainContentComponentTestAccess
     static juce::Button& storeButton (MainContentComponent& c) { return c.storeButton; }
     static juce::Button& resetButton (MainContentComponent& c) { return c.resetButton; }
 
+    // The explorer: the panel's other buttons, the indicator, and the port layer it watches.
+    static juce::Button& openButton (MainContentComponent& c) { return c.openButton; }
+    static juce::Button& saveButton (MainContentComponent& c) { return c.saveButton; }
+    static juce::Button& tonewheelButton (MainContentComponent& c) { return c.tonewheelButton; }
+    static juce::ImageComponent& connectionIndicator (MainContentComponent& c) { return c.connectionIndicator; }
+    static auto& midiPorts (MainContentComponent& c) { return c.midiPorts; }
+
     // Settings, mapping and refresh.
     static void writeSettings (MainContentComponent& c) { c.writeSettings(); }
     static void updateAllControls (MainContentComponent& c) { c.updateAllControls(); }

@@ -1,0 +1,1024 @@
+#include "Explorer.h"
+
+#include "SkinData.h"
+#include "organ-emulator/OrganEmulator.h"
+#include "organ/Identity.h"
+#include "organ/LinkTimings.h"
+#include "organ/ProjectFile.h"
+#include "support/MainContentComponentTestAccess.h"
+#include "support/MidiBytes.h"
+#include "support/TestHarness.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <iostream>
+#include <map>
+#include <mutex>
+#include <random>
+#include <sstream>
+#include <thread>
+
+namespace orvane::explorer
+{
+namespace
+{
+using Access = MainContentComponentTestAccess;
+using Bytes = emulator::Bytes;
+
+double now() { return juce::Time::getMillisecondCounterHiRes(); }
+
+// The texts of the boxes that the invariants name.
+const juce::String searchingText ("  Searching for the connected device...  ");
+const juce::String notFoundText ("  Device not found!  The firmware of the device is too old or the midi port may be in use by another application. Please, close it and retry.  ");
+const juce::String receiveFailedText ("  Communication error!  \n  Failed to receive data.  \n  Please, reconnect to the device.  ");
+const juce::String storeFailedText ("  Missing confirmation error!  \n  Failed to store data.  ");
+const juce::String resetFailedText ("  Missing confirmation error!  \n  Failed to reset data.  ");
+const juce::String transmittingParametersText ("  Transmitting all parameters to the device...  ");
+const juce::String transmittingTonewheelText ("  Transmitting tonewheel file to the device...  ");
+const juce::String deletedText ("The tonewheel has been deleted!");
+
+//==============================================================================
+// The events, with the names that the lists use.
+
+const std::vector<std::string> playerEvents { "connect", "store", "reset", "open", "save", "tonewheel", "press",
+                                              "wm-close", "minimise", "hide", "dialog", "wait", "fire" };
+const std::vector<std::string> delayEvents { "delay-identity", "delay-ping", "delay-dump1", "delay-dump2", "delay-dump3",
+                                             "delay-store", "delay-reset", "delay-header", "delay-packet" };
+const std::vector<std::string> organEvents { "refuse", "silent", "nak", "organ-cancel", "unplug", "plug", "send-reply",
+                                             "send-complete", "send-ack", "send-nak", "send-cancel" };
+
+bool isKnown (const std::string& name)
+{
+    for (const auto* names : { &playerEvents, &delayEvents, &organEvents })
+        if (std::find (names->begin(), names->end(), name) != names->end())
+            return true;
+    return false;
+}
+
+//==============================================================================
+// The link's messages, told apart by their bytes.
+
+bool isFileDump (const Bytes& b, uint8_t kind) { return b.size() >= 6 && b[0] == 0xF0 && b[1] == 0x7E && b[3] == kind; }
+bool isHeader (const Bytes& b) { return isFileDump (b, 0x07) && b[4] == 0x01; }
+bool isDataPacket (const Bytes& b) { return isFileDump (b, 0x07) && b[4] == 0x02; }
+bool isEndOfFile (const Bytes& b) { return isFileDump (b, 0x7B); }
+bool isCancel (const Bytes& b) { return isFileDump (b, 0x7D); }
+bool isNak (const Bytes& b) { return isFileDump (b, 0x7E); }
+
+bool isOrganCommand (const Bytes& b, uint8_t command)
+{
+    return b.size() >= 5 && b[0] == 0xF0 && b[1] == 0x7D && b[2] == 0x1E && b[3] == command;
+}
+bool isDumpRequest (const Bytes& b, uint8_t step) { return isOrganCommand (b, 0x04) && b[4] == step; }
+bool isOperationComplete (const Bytes& b) { return isOrganCommand (b, 0x05); }
+bool isStoreRequest (const Bytes& b) { return isOrganCommand (b, 0x03); }
+bool isResetRequest (const Bytes& b) { return isOrganCommand (b, 0x08); }
+
+bool isAcceptedIdentityReply (const Bytes& b)
+{
+    return isOrganCommand (b, 0x07) && b.size() == 11
+        && identity::refusalReason (b[4], (int32_t) b[5] - 3, (int32_t) b[6]) == identity::accepted;
+}
+
+constexpr std::array<uint8_t, 3> dumpSteps { 0x7D, 0x7E, 0x7C };
+
+/** A message on the link, stamped as it went out: by the editor or by the organ. */
+struct Stamped
+{
+    double timeMs;
+    bool byEditor;
+    Bytes bytes;
+};
+
+//==============================================================================
+/** An output that reports every message just before it goes out, on the sending thread. */
+class WatchedOutput : public MidiOutputPort
+{
+public:
+    WatchedOutput (std::unique_ptr<MidiOutputPort> wrapped, std::function<void (const Bytes&)> report)
+        : port (std::move (wrapped)), onSend (std::move (report))
+    {
+    }
+
+    void sendMessageNow (const juce::MidiMessage& message) override
+    {
+        onSend (test::bytesOf (message));
+        port->sendMessageNow (message);
+    }
+
+private:
+    std::unique_ptr<MidiOutputPort> port;
+    std::function<void (const Bytes&)> onSend;
+};
+
+/** The editor's port layer with every output watched. */
+class WatchedPorts : public MidiPortSystem
+{
+public:
+    WatchedPorts (std::unique_ptr<MidiPortSystem> wrapped, std::function<void (const Bytes&)> report)
+        : ports (std::move (wrapped)), onSend (std::move (report))
+    {
+    }
+
+    juce::StringArray getInputNames() override { return ports->getInputNames(); }
+    juce::StringArray getOutputNames() override { return ports->getOutputNames(); }
+    std::unique_ptr<MidiInputPort> openInput (int index, juce::MidiInputCallback* callback) override
+    {
+        return ports->openInput (index, callback);
+    }
+    std::unique_ptr<MidiOutputPort> openOutput (int index) override
+    {
+        auto port = ports->openOutput (index);
+        return port == nullptr ? nullptr : std::make_unique<WatchedOutput> (std::move (port), onSend);
+    }
+
+private:
+    std::unique_ptr<MidiPortSystem> ports;
+    std::function<void (const Bytes&)> onSend;
+};
+
+//==============================================================================
+/** The open file dialogs of the stand-in (tests/explorer/zenity), oldest first. */
+class Dialogs
+{
+public:
+    explicit Dialogs (juce::File folder) : dir (std::move (folder)) {}
+
+    struct Open
+    {
+        juce::String id;
+        juce::String title;
+    };
+
+    std::vector<Open> open()
+    {
+        for (const auto& f : dir.findChildFiles (juce::File::findFiles, false, "open.*"))
+        {
+            const auto id = f.getFileExtension().substring (1);
+            if (id == "new" || std::find (order.begin(), order.end(), id) != order.end())
+                continue;
+            order.push_back (id);
+        }
+        std::vector<Open> result;
+        for (auto it = order.begin(); it != order.end();)
+        {
+            const auto file = dir.getChildFile ("open." + *it);
+            if (file.existsAsFile() && ! answered.contains (*it))
+            {
+                result.push_back ({ *it, file.loadFileAsString().trim() });
+                ++it;
+            }
+            else if (! file.existsAsFile())
+            {
+                answered.removeString (*it);
+                it = order.erase (it);
+            }
+            else
+            {
+                ++it;
+            }
+        }
+        return result;
+    }
+
+    void answer (const Open& dialog, const juce::String& path)
+    {
+        answered.add (dialog.id);
+        const auto temp = dir.getChildFile ("reply." + dialog.id + ".new");
+        temp.replaceWithText (path);
+        temp.moveFileTo (dir.getChildFile ("reply." + dialog.id));
+    }
+
+private:
+    juce::File dir;
+    std::vector<juce::String> order;
+    juce::StringArray answered;
+};
+
+//==============================================================================
+/** One sequence: the editor and the emulator, the events applied from a timer that runs in
+    every modal loop, the records the invariants read, and the invariants. */
+class Sequence : private juce::Timer, private juce::Button::Listener, private juce::ComponentListener
+{
+public:
+    Sequence (const Settings& s, std::optional<uint64_t> seed, Events script)
+        : settings (s), random (seed.value_or (0)), scripted (! seed.has_value()), events (std::move (script)),
+          dialogs (folder.get().getChildFile ("dialogs"))
+    {
+        folder.get().getChildFile ("dialogs").createDirectory();
+        writeFiles();
+        startOrgan();
+        startEditor();
+    }
+
+    ~Sequence() override
+    {
+        stopTimer();
+        for (auto& d : dialogs.open())
+            dialogs.answer (d, {});
+        Access::messageBoxOpened (*editor) = nullptr;
+        Access::connectButton (*editor).removeListener (this);
+        for (auto& b : boxes)
+            if (auto* box = b.box.getComponent())
+                box->removeComponentListener (this);
+        tearingDown = true;
+        watchedEditor = nullptr;
+        editor = nullptr;
+        organ = nullptr;
+    }
+
+    Outcome run()
+    {
+        stepDue = now();
+        lastTick = now();
+        std::atomic<bool> finished { false };
+        std::thread alarm ([this, &finished]
+                           { watchForFreeze (finished); });
+        startTimer (1);
+        while (! done && juce::MessageManager::getInstance()->runDispatchLoopUntil (5))
+        {
+        }
+        stopTimer();
+        finished = true;
+        alarmWake.notify_all();
+        alarm.join();
+
+        const std::lock_guard<std::mutex> guard (lock);
+        return { applied, finding };
+    }
+
+private:
+    //==========================================================================
+    // Set-up
+
+    juce::File fileFor (const juce::String& name) const { return folder.get().getChildFile (name); }
+
+    void writeFiles()
+    {
+        ProjectImage project;
+        writeProjectFile (project, fileFor ("project.hop"));
+        fileFor ("corrupt.hop").replaceWithText ("not a project");
+
+        Bytes wheel { 0x63, 0x19, 0x07, 0x27 };
+        wheel.resize (64, 0);
+        for (int i = 0; i < 8; ++i)
+            wheel[(size_t) (32 + i)] = (uint8_t) ('A' + i);
+        for (int i = 0; i < 3000; ++i)
+            wheel.push_back ((uint8_t) (i * 37 + 11));
+        fileFor ("wheels.otw").replaceWithData (wheel.data(), wheel.size());
+        fileFor ("corrupt.otw").replaceWithText ("not a tonewheel");
+    }
+
+    int scaled (int organMs) const { return organMs < 0 ? emulator::never : (int) std::ceil (organMs * settings.timeScale); }
+
+    void startOrgan()
+    {
+        emulator::Options options;
+        options.folder = folder.get();
+        faults.setDelay (emulator::Answer::fileDumpPacket, scaled (40));
+        options.faults = faults;
+        options.monitor = [this] (const emulator::Message& m, bool sent)
+        {
+            if (sent)
+                organSent (m.bytes);
+        };
+        organ = std::make_unique<emulator::OrganEmulator> (std::move (options));
+    }
+
+    void startEditor()
+    {
+        const auto home = fileFor ("home");
+        home.createDirectory();
+        setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+        setenv ("ORVANE_VIRTUAL_MIDI", folder.get().getFullPathName().toRawUTF8(), 1);
+        setenv ("ORVANE_EXPLORER_DIALOGS", fileFor ("dialogs").getFullPathName().toRawUTF8(), 1);
+        editor = std::make_unique<MainContentComponent>();
+        watchedEditor = editor.get();
+
+        auto& ports = Access::midiPorts (*editor);
+        ports = std::make_unique<WatchedPorts> (std::move (ports), [this] (const Bytes& b)
+                                                { editorSends (b); });
+        Access::messageBoxOpened (*editor) = [this] (CustomAlertWindow& box)
+        { boxOpened (box); };
+        Access::connectButton (*editor).addListener (this);
+    }
+
+    //==========================================================================
+    // Records (the sending threads write them; the message thread reads them)
+
+    void editorSends (const Bytes& b)
+    {
+        auto* watched = watchedEditor.load();
+        const bool isConnected = watched != nullptr && watched->isConnected();
+        const std::lock_guard<std::mutex> guard (lock);
+        timeline.push_back ({ now(), true, b });
+        if (closeRequested)
+            fail ("nothing-after-close", "the editor sent " + emulator::describe (b).toStdString() + " after the window's close request");
+
+        if (isHeader (b))
+        {
+            if (transferOpen)
+                fail ("one-transfer-at-a-time", "a File Dump header went out while the last transfer had neither EOF nor CANCEL");
+            if (! isConnected)
+                fail ("header-while-connected", "a File Dump header went out while not connected");
+            transferOpen = true;
+            headerSent = true;
+            cancelAllowed = false;
+        }
+        else if (isEndOfFile (b) || isCancel (b))
+        {
+            if (isCancel (b) && ! cancelAllowed)
+                fail ("cancel-by-player", "the editor cancelled the upload without the player's Cancel or close of the progress box, or the organ's NAK");
+            transferOpen = false;
+        }
+
+        if (mustCancel && isCancel (b))
+            mustCancel = false;
+        else if (mustCancel && (isDataPacket (b) || isEndOfFile (b)) && ++sentAfterClose > 2)
+            fail ("closed-progress-box-cancels", "the upload ran on behind the progress box that the window system closed");
+    }
+
+    void organSent (const Bytes& b)
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        timeline.push_back ({ now(), false, b });
+        if (isCancel (b))
+            transferOpen = false;
+        if (isNak (b))
+            cancelAllowed = true;
+    }
+
+    /** Records the first invariant broken; later ones follow from it. Under `lock`. */
+    void fail (const std::string& invariant, const std::string& detail)
+    {
+        if (finding || std::find (settings.ignored.begin(), settings.ignored.end(), invariant) != settings.ignored.end())
+            return;
+        finding = { invariant, detail };
+    }
+
+    void failNow (const std::string& invariant, const std::string& detail)
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        fail (invariant, detail);
+    }
+
+    std::vector<Stamped> timelineSince (double t)
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        std::vector<Stamped> since;
+        for (const auto& s : timeline)
+            if (s.timeMs >= t)
+                since.push_back (s);
+        std::stable_sort (since.begin(), since.end(), [] (const Stamped& a, const Stamped& b)
+                          { return a.timeMs < b.timeMs; });
+        return since;
+    }
+
+    //==========================================================================
+    // Boxes: each recorded as it opens; one that goes without the player's answer or the
+    // window system's act, and is not replaced by a new box, was closed by code.
+
+    struct Box
+    {
+        int number;
+        juce::String text;
+        juce::Component::SafePointer<CustomAlertWindow> box;
+        bool answered = false;
+    };
+
+    static juce::String textOf (CustomAlertWindow& box)
+    {
+        return box.getDescription().fromFirstOccurrenceOf (box.getName() + ". ", false, false);
+    }
+
+    void boxOpened (CustomAlertWindow& box)
+    {
+        const auto text = textOf (box);
+        boxes.push_back ({ ++boxesOpened, text, &box });
+        box.addComponentListener (this);
+
+        if (text.contains (deletedText) && ! headerSent.load())
+            failNow ("deleted-after-header", "\"The tonewheel has been deleted!\" with no header sent");
+        if (text == receiveFailedText && ! downloadOfCurrentSearch())
+            failNow ("timeout-of-current-link", "the receive time-out ended a download that is not the current search's");
+        if ((text == storeFailedText && ! sentSinceConnect (isStoreRequest))
+            || (text == resetFailedText && ! sentSinceConnect (isResetRequest)))
+            failNow ("timeout-of-current-link", "a store or reset time-out of an earlier connection: " + textOf (box).trim().toStdString());
+    }
+
+    Box* recordOf (juce::Component* box)
+    {
+        for (auto& b : boxes)
+            if (b.box.getComponent() == box)
+                return &b;
+        return nullptr;
+    }
+
+    void componentBeingDeleted (juce::Component& component) override
+    {
+        auto* record = recordOf (&component);
+        if (tearingDown || record == nullptr || record->answered)
+            return;
+        // Closed by code where the course has its reasons: the search box, the two transmit
+        // boxes, and "Device not found!" by the download of a late reply.
+        static const juce::StringArray closedByCode { searchingText, transmittingParametersText,
+                                                      transmittingTonewheelText, notFoundText };
+        if (closedByCode.contains (record->text))
+            return;
+        const int openedSoFar = boxesOpened;
+        const auto text = record->text;
+        juce::Component::SafePointer<MainContentComponent> alive (editor.get());
+        juce::MessageManager::callAsync ([this, alive, openedSoFar, text]
+                                         {
+            if (alive != nullptr && boxesOpened == openedSoFar)
+                failNow ("box-closed-by-code", "a box that the player had not answered was closed: \"" + text.trim().toStdString() + "\""); });
+    }
+
+    //==========================================================================
+    // The current search: since the last click that switched CONNECT on.
+
+    void buttonClicked (juce::Button* button) override
+    {
+        lastConnectClick = now();
+        connectOn = button->getToggleState();
+    }
+
+    bool sentSinceConnect (bool (*kind) (const Bytes&))
+    {
+        if (! connectOn)
+            return false;
+        for (const auto& s : timelineSince (lastConnectClick))
+            if (s.byEditor && kind (s.bytes))
+                return true;
+        return false;
+    }
+
+    bool downloadOfCurrentSearch()
+    {
+        if (! connectOn)
+            return false;
+        for (const auto& s : timelineSince (lastConnectClick))
+            if ((! s.byEditor && isAcceptedIdentityReply (s.bytes)) || (s.byEditor && isHeader (s.bytes)))
+                return true;
+        return false;
+    }
+
+    /** On connecting: the last download's three steps each asked and answered, in order,
+        after an identity reply that the editor accepts, all in the current search. */
+    void checkDownloadBeforeConnecting()
+    {
+        const auto since = timelineSince (lastConnectClick);
+        auto last = [&] (double before, auto&& matches) -> double
+        {
+            for (auto it = since.rbegin(); it != since.rend(); ++it)
+                if (it->timeMs <= before && matches (*it))
+                    return it->timeMs;
+            return -1;
+        };
+        double bound = now();
+        std::string missing;
+        for (int step = 2; step >= 0 && missing.empty(); --step)
+        {
+            const double request = last (bound, [&] (const Stamped& s)
+                                         { return s.byEditor && isDumpRequest (s.bytes, dumpSteps[(size_t) step]); });
+            const double answer = last (bound, [] (const Stamped& s)
+                                        { return ! s.byEditor && isOperationComplete (s.bytes); });
+            if (request < 0 || answer < request)
+                missing = "step " + std::to_string (step + 1) + " asked and answered";
+            bound = request;
+        }
+        if (missing.empty() && last (bound, [] (const Stamped& s)
+                                     { return ! s.byEditor && isAcceptedIdentityReply (s.bytes); })
+                < 0)
+            missing = "an accepted identity reply before the download";
+        if (! connectOn)
+            missing = "CONNECT on";
+        if (! missing.empty())
+            failNow ("connected-after-download", "connected without " + missing + " in the current search");
+    }
+
+    //==========================================================================
+    // State as the panel and the link show it (message thread).
+
+    CustomAlertWindow* openBox() const { return Access::messageBox (*editor); }
+    bool menuOpen() const
+    {
+        auto* top = juce::ModalComponentManager::getInstance()->getModalComponent (0);
+        return top != nullptr && dynamic_cast<CustomAlertWindow*> (top) == nullptr;
+    }
+
+    bool linkBusy() const
+    {
+        for (int timer : { searchTimer, receiveTimer, storeTimer, resetTimer, bulkSendTimer })
+            if (Access::isTimerRunning (*editor, timer))
+                return true;
+        const auto pending = editor->getPendingOperation();
+        return pending != noOperation;
+    }
+
+    bool nothingOpen() { return openBox() == nullptr && juce::ModalComponentManager::getInstance()->getNumModalComponents() == 0 && dialogs.open().empty(); }
+
+    bool indicatorOn()
+    {
+        static const auto on = juce::ImageCache::getFromMemory (SkinData::indicator_on_png, SkinData::indicator_on_pngSize);
+        return Access::connectionIndicator (*editor).getImage() == on;
+    }
+
+    void checkState()
+    {
+        const bool isConnected = editor->isConnected();
+        if (isConnected && ! wasConnected)
+            checkDownloadBeforeConnecting();
+        wasConnected = isConnected;
+
+        if (! nothingOpen() || linkBusy())
+            return;
+        const bool toggle = Access::connectButton (*editor).getToggleState();
+        const bool lit = indicatorOn();
+        if (toggle != isConnected || lit != isConnected)
+            failNow ("panel-agrees", "at rest, CONNECT " + std::string (toggle ? "on" : "off") + ", indicator " + (lit ? "on" : "off") + ", connected " + (isConnected ? "true" : "false"));
+    }
+
+    //==========================================================================
+    // The steps: a timer that runs in every modal loop applies the next event when it is due.
+
+    void timerCallback() override
+    {
+        lastTick = now();
+        checkState();
+        if (pendingMenuSlot >= 0)
+            chooseFromMenu();
+        if (now() < stepDue)
+            return;
+
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+            if (finding)
+            {
+                done = true;
+                return;
+            }
+        }
+
+        if (! settling)
+        {
+            std::optional<Event> next;
+            if (scripted && position < events.size())
+                next = events[position++];
+            else if (! scripted && (int) applied.size() < settings.length)
+                next = choose();
+            if (next)
+            {
+                {
+                    const std::lock_guard<std::mutex> guard (lock);
+                    applied.push_back (*next);
+                }
+                apply (*next);
+                return;
+            }
+            settling = true;
+            settleDeadline = now() + 30000 * settings.timeScale + test::scaled (5000);
+        }
+        settle();
+    }
+
+    /** Answers whatever is left open, until the link rests: nothing open and no link timer or
+        operation left for a while. */
+    void settle()
+    {
+        if (now() > settleDeadline)
+        {
+            failNow ("editor-answers", "the link never came to rest: " + describeState());
+            done = true;
+            return;
+        }
+
+        const auto open = dialogs.open();
+        if (! open.empty())
+            dialogs.answer (open.front(), {});
+        else if (menuOpen())
+            juce::ModalComponentManager::getInstance()->getModalComponent (0)->exitModalState (0);
+        else if (auto* box = openBox())
+            pressButton (*box, -1);
+
+        if (nothingOpen() && ! linkBusy())
+        {
+            if (++quietTicks >= 5)
+                done = true;
+        }
+        else
+        {
+            quietTicks = 0;
+        }
+        stepDue = now() + 2;
+    }
+
+    std::string describeState()
+    {
+        std::ostringstream out;
+        out << "box " << (openBox() != nullptr ? "\"" + textOf (*openBox()).trim().toStdString() + "\"" : "none")
+            << ", modal " << juce::ModalComponentManager::getInstance()->getNumModalComponents()
+            << ", dialogs " << dialogs.open().size() << ", pending " << (int) editor->getPendingOperation() << ", timers";
+        for (int timer = 0; timer < 6; ++timer)
+            if (Access::isTimerRunning (*editor, timer))
+                out << " " << timer;
+        return out.str();
+    }
+
+    //==========================================================================
+    // Choosing the next event from what is open.
+
+    int pick (std::initializer_list<int> values)
+    {
+        std::uniform_int_distribution<size_t> d (0, values.size() - 1);
+        return *(values.begin() + d (random));
+    }
+    bool chance (double p) { return std::uniform_real_distribution<double> (0, 1) (random) < p; }
+
+    Event choose()
+    {
+        if (openBox() != nullptr && chance (0.4))
+            return { "press", pick ({ 0, 1 }) };
+        if (openBox() != nullptr && chance (0.1))
+            return { pick ({ 0, 0, 1, 2 }) == 0 ? "wm-close" : (chance (0.5) ? "minimise" : "hide"), 0 };
+        if (! dialogs.open().empty() && chance (0.3))
+            return { "dialog", pick ({ 0, 1, 1, 1, 2 }) + (chance (0.5) ? 10 : 0) };
+
+        const double r = std::uniform_real_distribution<double> (0, 1) (random);
+        if (r < 0.3)
+            return { "wait", pick ({ 0, 20, 100, 300, 600, 1500, 3500, 7000 }) };
+        if (r < 0.65)
+        {
+            switch (pick ({ 0, 0, 0, 1, 2, 3, 3, 4, 5, 5, 5, 6 }))
+            {
+                case 0: return { "connect", 0 };
+                case 1: return { "store", 0 };
+                case 2: return { "reset", 0 };
+                case 3: return { "open", 0 };
+                case 4: return { "save", 0 };
+                case 5: return { "tonewheel", chance (0.9) ? pick ({ 3, 4, 5 }) : 0 };
+                default: return { "fire", pick ({ 0, 1, 2, 3, 4, 5 }) };
+            }
+        }
+        if (r < 0.8)
+        {
+            const auto& name = delayEvents[(size_t) pick ({ 0, 0, 1, 2, 3, 4, 5, 6, 7, 8 })];
+            return { name, pick ({ 0, 0, 50, 300, 700, 2000, 7000, -1 }) };
+        }
+        switch (pick ({ 0, 1, 2, 3, 4, 5, 6, 6, 7, 7, 8, 9, 10 }))
+        {
+            case 0: return { "refuse", chance (0.5) ? 0 : pick ({ 1, 2, 3 }) };
+            case 1: return { "silent", pick ({ 0, 1 }) };
+            case 2: return { "nak", pick ({ 0, 1, 3 }) };
+            case 3: return { "organ-cancel", pick ({ 0, 1, 2, 3 }) };
+            case 4: return { "unplug", 0 };
+            case 5: return { "plug", 0 };
+            case 6: return { "send-reply", 0 };
+            case 7: return { "send-complete", 0 };
+            case 8: return { "send-ack", 0 };
+            case 9: return { "send-nak", 0 };
+            default: return { "send-cancel", 0 };
+        }
+    }
+
+    //==========================================================================
+    // Applying an event.
+
+    void click (juce::Button& button)
+    {
+        // A box's modal state keeps the mouse from the panel; a file dialog does not.
+        if (! button.isCurrentlyBlockedByAnotherModalComponent())
+            button.triggerClick();
+    }
+
+    static std::vector<juce::Button*> buttonsOf (CustomAlertWindow& box)
+    {
+        std::vector<juce::Button*> buttons;
+        for (auto* child : box.getChildren())
+            if (auto* button = dynamic_cast<juce::Button*> (child))
+                buttons.push_back (button);
+        return buttons;
+    }
+
+    /** Presses a button of the box (-1: its last), as the player does. */
+    void pressButton (CustomAlertWindow& box, int index)
+    {
+        const auto buttons = buttonsOf (box);
+        if (buttons.empty())
+            return;
+        auto* button = buttons[index < 0 || index >= (int) buttons.size() ? buttons.size() - 1 : (size_t) index];
+        answeredByPlayer (box);
+        if (textOf (box) == transmittingTonewheelText)
+            cancelAllowed = true;
+        button->triggerClick();
+    }
+
+    void answeredByPlayer (CustomAlertWindow& box)
+    {
+        if (auto* record = recordOf (&box))
+            record->answered = true;
+    }
+
+    void chooseFromMenu()
+    {
+        if (menuOpen())
+        {
+            juce::ModalComponentManager::getInstance()->getModalComponent (0)->exitModalState (pendingMenuSlot);
+            pendingMenuSlot = -1;
+        }
+        else if (now() > menuDeadline)
+        {
+            pendingMenuSlot = -1;
+        }
+    }
+
+    void answerDialog (int arg)
+    {
+        auto open = dialogs.open();
+        if (open.empty())
+            return;
+        const auto& dialog = arg >= 10 ? open.back() : open.front();
+        const int kind = arg % 10;
+        const bool project = dialog.title.contains ("Project");
+        juce::String path;
+        if (kind == 1)
+            path = dialog.title.startsWith ("Save") ? fileFor ("saved.hop").getFullPathName()
+                                                    : fileFor (project ? "project.hop" : "wheels.otw").getFullPathName();
+        else if (kind == 2)
+            path = fileFor (project ? "corrupt.hop" : "corrupt.otw").getFullPathName();
+        dialogs.answer (dialog, path);
+    }
+
+    void fireTimer (int timer)
+    {
+        if (! juce::isPositiveAndBelow (timer, 6) || ! Access::isTimerRunning (*editor, timer))
+            return;
+        // Posted: a time-out may open a box, whose loop must not run inside this step.
+        juce::Component::SafePointer<MainContentComponent> alive (editor.get());
+        juce::MessageManager::callAsync ([alive, timer]
+                                         {
+            if (auto* e = alive.getComponent(); e != nullptr && Access::isTimerRunning (*e, timer))
+                Access::fireTimer (*e, timer); });
+    }
+
+    void windowSystem (const std::string& act)
+    {
+        auto* box = openBox();
+        if (box == nullptr)
+            return;
+        answeredByPlayer (*box);
+        const bool progress = textOf (*box) == transmittingTonewheelText;
+        if (act == "wm-close")
+        {
+            if (progress)
+            {
+                const std::lock_guard<std::mutex> guard (lock);
+                cancelAllowed = true;
+                mustCancel = transferOpen.load();
+                sentAfterClose = 0;
+            }
+            if (auto* peer = box->getPeer())
+                peer->handleUserClosingWindow();   // what the window manager's close request reaches
+        }
+        else if (act == "minimise")
+        {
+            if (auto* peer = box->getPeer())
+                peer->setMinimised (true);
+        }
+        else
+        {
+            box->setVisible (false);   // unmapped, as on a switch of the virtual desktop
+        }
+    }
+
+    void setIdentity (int refusal)
+    {
+        emulator::Identity id;
+        if (refusal == 1)
+            id.protocol = 4;
+        else if (refusal == 2)
+            id.protocol = 6;
+        else if (refusal == 3)
+            id.model = 40;
+        identity = id;
+        organ->setIdentity (id);
+    }
+
+    void organEvent (const Event& e)
+    {
+        const auto delay = std::find (delayEvents.begin(), delayEvents.end(), e.name);
+        if (delay != delayEvents.end())
+            faults.setDelay ((emulator::Answer) (delay - delayEvents.begin()), scaled (e.arg));
+        else if (e.name == "silent")
+            faults.pingAnswers = faults.identityAnswers = e.arg != 0 ? 0 : -1;
+        else if (e.name == "nak")
+            faults.nak = { -1, e.arg, -1 };
+        else if (e.name == "organ-cancel")
+            faults.cancel = { (emulator::CancelFault::When) e.arg, 0, 0x06 };
+
+        if (e.name == "refuse")
+            setIdentity (e.arg);
+        else if (e.name == "unplug")
+            organ->unplug();
+        else if (e.name == "plug")
+            organ->plugIn();
+        else if (e.name == "send-reply")
+            organ->sendRaw ({ 0xF0, 0x7D, 0x1E, 0x07, identity.protocol, identity.model, identity.revision, identity.release,
+                              identity.build1, identity.build2, 0xF7 });
+        else if (e.name == "send-complete")
+            organ->sendRaw ({ 0xF0, 0x7D, 0x1E, 0x05, 0xF7 });
+        else if (e.name == "send-ack")
+            organ->sendRaw ({ 0xF0, 0x7E, 0x00, 0x7F, 0x00, 0xF7 });
+        else if (e.name == "send-nak")
+            organ->sendRaw ({ 0xF0, 0x7E, 0x00, 0x7E, 0x00, 0xF7 });
+        else if (e.name == "send-cancel")
+            organ->sendRaw ({ 0xF0, 0x7E, 0x00, 0x7D, 0x06, 0xF7 });
+        else
+            organ->setFaults (faults);
+    }
+
+    void apply (const Event& e)
+    {
+        stepDue = now();
+        if (e.name == "wait")
+            stepDue += e.arg * settings.timeScale;
+        else if (e.name == "connect")
+            click (Access::connectButton (*editor));
+        else if (e.name == "store")
+            click (Access::storeButton (*editor));
+        else if (e.name == "reset")
+            click (Access::resetButton (*editor));
+        else if (e.name == "open")
+            click (Access::openButton (*editor));
+        else if (e.name == "save")
+            click (Access::saveButton (*editor));
+        else if (e.name == "tonewheel")
+        {
+            if (Access::tonewheelButton (*editor).isCurrentlyBlockedByAnotherModalComponent())
+                return;
+            Access::tonewheelButton (*editor).triggerClick();
+            pendingMenuSlot = e.arg;
+            menuDeadline = now() + test::scaled (300);
+        }
+        else if (e.name == "press")
+        {
+            if (auto* box = openBox())
+                pressButton (*box, e.arg);
+        }
+        else if (e.name == "wm-close" || e.name == "minimise" || e.name == "hide")
+            windowSystem (e.name);
+        else if (e.name == "dialog")
+            answerDialog (e.arg);
+        else if (e.name == "fire")
+            fireTimer (e.arg);
+        else
+            organEvent (e);
+    }
+
+    //==========================================================================
+    void watchForFreeze (std::atomic<bool>& finished)
+    {
+        std::unique_lock<std::mutex> guard (alarmLock);
+        while (! finished)
+        {
+            alarmWake.wait_for (guard, std::chrono::milliseconds (500));
+            if (! finished && now() - lastTick.load() > test::scaled (20000))
+            {
+                const std::lock_guard<std::mutex> records (lock);
+                std::cerr << "FINDING editor-answers: the message thread has not answered for 20 s\nREPLAY "
+                          << format (applied) << std::endl;
+                std::_Exit (1);
+            }
+        }
+    }
+
+    const Settings settings;
+    std::mt19937_64 random;
+    const bool scripted;
+    const Events events;
+    size_t position = 0;
+
+    test::TemporaryFolder folder;
+    Dialogs dialogs;
+    emulator::Faults faults;
+    emulator::Identity identity;
+    std::unique_ptr<emulator::OrganEmulator> organ;
+    std::unique_ptr<MainContentComponent> editor;
+    std::atomic<MainContentComponent*> watchedEditor { nullptr };   // for the sending threads
+
+    // Message thread.
+    std::vector<Box> boxes;
+    int boxesOpened = 0;
+    bool tearingDown = false, settling = false, done = false, wasConnected = false;
+    double stepDue = 0, settleDeadline = 0, menuDeadline = 0;
+    int pendingMenuSlot = -1, quietTicks = 0;
+    double lastConnectClick = 0;
+    bool connectOn = false;
+
+    // Shared with the sending threads, under `lock` (the flags are also read alone).
+    std::mutex lock;
+    Events applied;
+    Finding finding;
+    std::vector<Stamped> timeline;
+    std::atomic<bool> closeRequested { false }, transferOpen { false }, headerSent { false }, cancelAllowed { false },
+        mustCancel { false };
+    int sentAfterClose = 0;
+
+    std::atomic<double> lastTick { 0 };
+    std::mutex alarmLock;
+    std::condition_variable alarmWake;
+};
+
+Outcome runSequence (const Settings& settings, std::optional<uint64_t> seed, Events events)
+{
+    timing::setScale (settings.timeScale);
+    Sequence sequence (settings, seed, std::move (events));
+    return sequence.run();
+}
+}   // namespace
+
+//==============================================================================
+std::string format (const Events& events)
+{
+    std::string text;
+    for (const auto& e : events)
+    {
+        if (! text.empty())
+            text += ' ';
+        text += e.name;
+        if (e.arg != 0)
+            text += ':' + std::to_string (e.arg);
+    }
+    return text;
+}
+
+std::optional<Events> parse (const std::string& text)
+{
+    Events events;
+    std::istringstream words (text);
+    for (std::string word; words >> word;)
+    {
+        Event e;
+        const auto colon = word.find (':');
+        e.name = word.substr (0, colon);
+        if (colon != std::string::npos)
+        {
+            try
+            {
+                e.arg = std::stoi (word.substr (colon + 1));
+            }
+            catch (const std::exception&)
+            {
+                return std::nullopt;
+            }
+        }
+        if (! isKnown (e.name))
+            return std::nullopt;
+        events.push_back (e);
+    }
+    return events;
+}
+
+Outcome explore (uint64_t seed, const Settings& settings) { return runSequence (settings, seed, {}); }
+
+Outcome replay (const Events& events, const Settings& settings) { return runSequence (settings, std::nullopt, events); }
+
+Events shrink (const Events& events, const std::string& invariant, const Settings& settings)
+{
+    constexpr int tries = 3;
+    const auto fails = [&] (const Events& candidate)
+    {
+        for (int i = 0; i < tries; ++i)
+            if (replay (candidate, settings).finding.invariant == invariant)
+                return true;
+        return false;
+    };
+
+    // Delta debugging: drop chunks, halving their size, until no single event can go.
+    Events current = events;
+    for (size_t chunk = std::max<size_t> (current.size() / 2, 1); chunk >= 1;)
+    {
+        bool dropped = false;
+        for (size_t start = 0; start < current.size();)
+        {
+            Events candidate (current.begin(), current.begin() + (long) start);
+            candidate.insert (candidate.end(), current.begin() + (long) std::min (start + chunk, current.size()), current.end());
+            if (fails (candidate))
+            {
+                current = candidate;
+                dropped = true;
+            }
+            else
+            {
+                start += chunk;
+            }
+        }
+        if (chunk == 1 && ! dropped)
+            break;
+        if (! dropped || chunk > 1)
+            chunk = std::max<size_t> (chunk / 2, 1);
+    }
+    return current;
+}
+}   // namespace orvane::explorer

@@ -1,0 +1,127 @@
+// The explorer as a program (`explorer --seconds N`, `--seed S`, `--replay "EVENTS"`) and the
+// orders of events that it found, kept as cases that replay them.
+#include "Explorer.h"
+
+#include "support/TestHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+
+using namespace orvane::explorer;
+
+namespace
+{
+/** The explorer's options, read from the command line that the test framework left alone. */
+struct Options
+{
+    std::optional<double> seconds;
+    std::optional<uint64_t> seed;
+    std::optional<std::string> replayed;
+    bool shrinkFindings = true;
+    bool verbose = false;
+    Settings settings;
+};
+
+Options readOptions()
+{
+    Options options;
+    const auto args = ::testing::internal::GetArgvs();
+    for (size_t i = 1; i < args.size(); ++i)
+    {
+        const auto& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--seconds" && hasValue)
+            options.seconds = std::stod (args[++i]);
+        else if (arg == "--seed" && hasValue)
+            options.seed = std::stoull (args[++i]);
+        else if (arg == "--replay" && hasValue)
+            options.replayed = args[++i];
+        else if (arg == "--scale" && hasValue)
+            options.settings.timeScale = std::stod (args[++i]);
+        else if (arg == "--length" && hasValue)
+            options.settings.length = std::stoi (args[++i]);
+        else if (arg == "--ignore" && hasValue)
+            options.settings.ignored.push_back (args[++i]);
+        else if (arg == "--verbose")
+            options.verbose = true;
+        else if (arg == "--no-shrink")
+            options.shrinkFindings = false;
+    }
+    return options;
+}
+
+/** The dialog stand-in first on the path, for every file dialog of the editor. */
+void useDialogStandIn()
+{
+    const auto path = juce::String (ORVANE_EXPLORER_FOLDER) + ":" + juce::SystemStats::getEnvironmentVariable ("PATH", {});
+    setenv ("PATH", path.toRawUTF8(), 1);
+}
+
+uint64_t sequenceSeed (uint64_t base, uint64_t index)
+{
+    // splitmix64: neighbouring indexes give unrelated seeds.
+    uint64_t z = base + 0x9E3779B97F4A7C15ull * (index + 1);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+void report (const Outcome& outcome, const Options& options, const std::string& origin)
+{
+    std::cout << "FINDING " << outcome.finding.invariant << ": " << outcome.finding.detail << "\n  " << origin
+              << "\n  events: " << format (outcome.events) << std::endl;
+    if (options.shrinkFindings)
+    {
+        const auto shortest = shrink (outcome.events, outcome.finding.invariant, options.settings);
+        std::cout << "  shrunk to " << shortest.size() << " events\nREPLAY " << format (shortest) << std::endl;
+    }
+}
+}   // namespace
+
+TEST (Explore, RandomOrders)
+{
+    const auto options = readOptions();
+    if (! options.seconds && ! options.seed && ! options.replayed)
+        GTEST_SKIP() << "explores only when given --seconds N, --seed S or --replay \"EVENTS\"";
+    useDialogStandIn();
+
+    if (options.replayed)
+    {
+        const auto events = parse (*options.replayed);
+        ASSERT_TRUE (events.has_value()) << "not a list of events: " << *options.replayed;
+        const auto outcome = replay (*events, options.settings);
+        if (outcome.finding)
+            report (outcome, options, "replayed");
+        EXPECT_FALSE (outcome.finding) << outcome.finding.invariant;
+        return;
+    }
+
+    const auto base = options.seed.value_or ((uint64_t) std::chrono::steady_clock::now().time_since_epoch().count());
+    const bool oneSeed = options.seed && ! options.seconds;
+    std::cout << "explorer: base seed " << base << ", time scale " << options.settings.timeScale << std::endl;
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto elapsed = [&]
+    { return std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count(); };
+    uint64_t runs = 0;
+    do
+    {
+        const auto seed = oneSeed ? base : sequenceSeed (base, runs);
+        const double began = elapsed();
+        const auto outcome = explore (seed, options.settings);
+        ++runs;
+        if (options.verbose)
+            std::cout << "  " << (int) ((elapsed() - began) * 1000) << " ms: " << format (outcome.events) << std::endl;
+        if (outcome.finding)
+        {
+            report (outcome, options, "seed " + std::to_string (seed) + " (sequence " + std::to_string (runs) + " of base seed " + std::to_string (base) + "), after " + std::to_string (elapsed()) + " s");
+            FAIL() << outcome.finding.invariant;
+        }
+    } while (! oneSeed && elapsed() < *options.seconds);
+
+    std::cout << "explorer: " << runs << " sequences in " << elapsed() << " s (" << (int) (runs * 60.0 / elapsed())
+              << " per minute), no finding" << std::endl;
+}

@@ -281,7 +281,7 @@ private:
         options.monitor = [this] (const emulator::Message& m, bool sent)
         {
             if (sent)
-                organSent (m.bytes);
+                organSent (m);
         };
         organ = std::make_unique<emulator::OrganEmulator> (std::move (options));
     }
@@ -339,10 +339,12 @@ private:
             fail ("closed-progress-box-cancels", "the upload ran on behind the progress box that the window system closed");
     }
 
-    void organSent (const Bytes& b)
+    // Called once the message is out, with the stamp taken before it went.
+    void organSent (const emulator::Message& m)
     {
+        const auto& b = m.bytes;
         const std::lock_guard<std::mutex> guard (lock);
-        timeline.push_back ({ now(), false, b });
+        timeline.push_back ({ m.timeMs, false, b });
         if (isCancel (b))
             transferOpen = false;
         if (isNak (b))
@@ -438,8 +440,12 @@ private:
     //==========================================================================
     // The current search: since the last click that switched CONNECT on.
 
+    // The player's clicks only: the time-outs switch CONNECT off through a click of their own.
     void buttonClicked (juce::Button* button) override
     {
+        if (playerClicksOnConnect == 0)
+            return;
+        --playerClicksOnConnect;
         lastConnectClick = now();
         connectOn = button->getToggleState();
     }
@@ -552,13 +558,16 @@ private:
         if (now() < stepDue)
             return;
 
+        bool goOn = false;
         {
             const std::lock_guard<std::mutex> guard (lock);
-            if (finding)
-            {
-                done = true;
-                return;
-            }
+            if (! finding)
+                goOn = true;
+        }
+        if (! goOn)
+        {
+            finish();
+            return;
         }
 
         if (! settling)
@@ -590,7 +599,7 @@ private:
         if (now() > settleDeadline)
         {
             failNow ("editor-answers", "the link never came to rest: " + describeState());
-            done = true;
+            finish();
             return;
         }
 
@@ -605,13 +614,22 @@ private:
         if (nothingOpen() && ! linkBusy())
         {
             if (++quietTicks >= 5)
-                done = true;
+                finish();
         }
         else
         {
             quietTicks = 0;
         }
         stepDue = now() + 2;
+    }
+
+    /** Ends the sequence; a box or menu still open is ended too, so that its loop returns. */
+    void finish()
+    {
+        done = true;
+        for (auto& d : dialogs.open())
+            dialogs.answer (d, {});
+        juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
     }
 
     std::string describeState()
@@ -638,16 +656,23 @@ private:
 
     Event choose()
     {
-        if (openBox() != nullptr && chance (0.4))
-            return { "press", pick ({ 0, 1 }) };
-        if (openBox() != nullptr && chance (0.1))
-            return { pick ({ 0, 0, 1, 2 }) == 0 ? "wm-close" : (chance (0.5) ? "minimise" : "hide"), 0 };
+        if (auto* box = openBox())
+        {
+            // The search box is left to its course mostly; the others are answered soon.
+            const bool searching = textOf (*box) == searchingText;
+            if (chance (searching ? 0.05 : 0.4))
+                return { "press", pick ({ 0, 1 }) };
+            if (chance (0.08))
+                return { pick ({ 0, 0, 1, 2 }) == 0 ? "wm-close" : (chance (0.5) ? "minimise" : "hide"), 0 };
+        }
         if (! dialogs.open().empty() && chance (0.3))
             return { "dialog", pick ({ 0, 1, 1, 1, 2 }) + (chance (0.5) ? 10 : 0) };
+        if (! Access::connectButton (*editor).getToggleState() && chance (0.3))
+            return { "connect", 0 };
 
         const double r = std::uniform_real_distribution<double> (0, 1) (random);
         if (r < 0.3)
-            return { "wait", pick ({ 0, 20, 100, 300, 600, 1500, 3500, 7000 }) };
+            return { "wait", pick ({ 0, 20, 50, 100, 300, 300, 600, 1500, 3500, 7000 }) };
         if (r < 0.65)
         {
             switch (pick ({ 0, 0, 0, 1, 2, 3, 3, 4, 5, 5, 5, 6 }))
@@ -685,11 +710,14 @@ private:
     //==========================================================================
     // Applying an event.
 
-    void click (juce::Button& button)
+    /** Clicks as the mouse does, unless a box holds the input: a box's modal state keeps the
+        mouse from the panel, a file dialog does not. */
+    bool click (juce::Button& button)
     {
-        // A box's modal state keeps the mouse from the panel; a file dialog does not.
-        if (! button.isCurrentlyBlockedByAnotherModalComponent())
-            button.triggerClick();
+        if (button.isCurrentlyBlockedByAnotherModalComponent())
+            return false;
+        button.triggerClick();
+        return true;
     }
 
     static std::vector<juce::Button*> buttonsOf (CustomAlertWindow& box)
@@ -844,7 +872,7 @@ private:
         if (e.name == "wait")
             stepDue += e.arg * settings.timeScale;
         else if (e.name == "connect")
-            click (Access::connectButton (*editor));
+            playerClicksOnConnect += click (Access::connectButton (*editor)) ? 1 : 0;
         else if (e.name == "store")
             click (Access::storeButton (*editor));
         else if (e.name == "reset")
@@ -855,9 +883,8 @@ private:
             click (Access::saveButton (*editor));
         else if (e.name == "tonewheel")
         {
-            if (Access::tonewheelButton (*editor).isCurrentlyBlockedByAnotherModalComponent())
+            if (! click (Access::tonewheelButton (*editor)))
                 return;
-            Access::tonewheelButton (*editor).triggerClick();
             pendingMenuSlot = e.arg;
             menuDeadline = now() + test::scaled (300);
         }
@@ -915,6 +942,7 @@ private:
     int pendingMenuSlot = -1, quietTicks = 0;
     double lastConnectClick = 0;
     bool connectOn = false;
+    int playerClicksOnConnect = 0;
 
     // Shared with the sending threads, under `lock` (the flags are also read alone).
     std::mutex lock;

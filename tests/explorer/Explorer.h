@@ -29,7 +29,7 @@ std::optional<Events> parse (const std::string& text);
 
 struct Settings
 {
-    double timeScale = 0.02;            // the link's time-outs and paces, and every time of an event
+    double timeScale = 0.01;            // the link's time-outs and paces, and every time of an event
     int length = 24;                    // events of a random sequence
     std::vector<std::string> ignored;   // invariants left unchecked
 };

@@ -197,8 +197,8 @@ private:
 };
 
 //==============================================================================
-/** One sequence: the editor and the emulator, the events applied from a timer that runs in
-    every modal loop, the records the invariants read, and the invariants. */
+/** One sequence: the editor and the emulator, the events applied by steps that run in every
+    modal loop, the records the invariants read, and the invariants. */
 class Sequence : private juce::Timer, private juce::Button::Listener, private juce::ComponentListener
 {
 public:
@@ -215,6 +215,7 @@ public:
     ~Sequence() override
     {
         stopTimer();
+        *alive = false;
         for (auto& d : dialogs.open())
             dialogs.answer (d, {});
         Access::messageBoxOpened (*editor) = nullptr;
@@ -240,6 +241,7 @@ public:
         {
         }
         stopTimer();
+        *alive = false;
         finished = true;
         alarmWake.notify_all();
         alarm.join();
@@ -523,7 +525,25 @@ private:
         return pending != noOperation;
     }
 
-    bool nothingOpen() { return openBox() == nullptr && juce::ModalComponentManager::getInstance()->getNumModalComponents() == 0 && dialogs.open().empty(); }
+    bool nothingOpen() { return openBox() == nullptr && juce::ModalComponentManager::getInstance()->getNumModalComponents() == 0 && openDialogs().empty(); }
+
+    /** The open file dialogs, looked up every few milliseconds (a folder listing each step
+        would slow the steps down). */
+    const std::vector<Dialogs::Open>& openDialogs()
+    {
+        if (now() - dialogsSeenAt > 3)
+        {
+            dialogsSeen = dialogs.open();
+            dialogsSeenAt = now();
+        }
+        return dialogsSeen;
+    }
+
+    void answer (const Dialogs::Open& dialog, const juce::String& path)
+    {
+        dialogs.answer (dialog, path);
+        dialogsSeenAt = 0;
+    }
 
     bool indicatorOn()
     {
@@ -547,9 +567,29 @@ private:
     }
 
     //==========================================================================
-    // The steps: a timer that runs in every modal loop applies the next event when it is due.
+    // The steps: a timer that runs in every modal loop (the boxes', the menu's, the file
+    // dialog's) takes the next step; an event that needs no time is followed at once by a
+    // posted step, so that a run of them is not held to the timer's pace. (A step may not post
+    // the next for good: the framework hands the posted messages out in one batch, including
+    // those posted meanwhile, and the window system's events would wait behind them.)
 
     void timerCallback() override
+    {
+        if (done)
+            finish();   // a click handled late may still open a dialog, a box or the menu
+        else
+            step();
+    }
+
+    void postStep()
+    {
+        juce::MessageManager::callAsync ([this, stillHere = alive]
+                                         {
+            if (*stillHere && ! done)
+                step(); });
+    }
+
+    void step()
     {
         lastTick = now();
         checkState();
@@ -576,7 +616,7 @@ private:
             if (scripted && position < events.size())
                 next = events[position++];
             else if (! scripted && (int) applied.size() < settings.length)
-                next = choose();
+                next = chooseAllowed();
             if (next)
             {
                 {
@@ -584,6 +624,8 @@ private:
                     applied.push_back (*next);
                 }
                 apply (*next);
+                if (now() >= stepDue)
+                    postStep();
                 return;
             }
             settling = true;
@@ -603,13 +645,16 @@ private:
             return;
         }
 
-        const auto open = dialogs.open();
-        if (! open.empty())
-            dialogs.answer (open.front(), {});
+        if (const auto open = openDialogs(); ! open.empty())
+            answer (open.front(), {});
         else if (menuOpen())
             juce::ModalComponentManager::getInstance()->getModalComponent (0)->exitModalState (0);
-        else if (auto* box = openBox())
+        else if (auto* box = openBox(); box != nullptr && (box != settlePressed.getComponent() || now() - settlePressedAt > 20))
+        {
+            settlePressed = box;
+            settlePressedAt = now();
             pressButton (*box, -1);
+        }
 
         if (nothingOpen() && ! linkBusy())
         {
@@ -620,7 +665,7 @@ private:
         {
             quietTicks = 0;
         }
-        stepDue = now() + 2;
+        stepDue = now() + 1;
     }
 
     /** Ends the sequence; a box or menu still open is ended too, so that its loop returns. */
@@ -637,7 +682,7 @@ private:
         std::ostringstream out;
         out << "box " << (openBox() != nullptr ? "\"" + textOf (*openBox()).trim().toStdString() + "\"" : "none")
             << ", modal " << juce::ModalComponentManager::getInstance()->getNumModalComponents()
-            << ", dialogs " << dialogs.open().size() << ", pending " << (int) editor->getPendingOperation() << ", timers";
+            << ", dialogs " << openDialogs().size() << ", pending " << (int) editor->getPendingOperation() << ", timers";
         for (int timer = 0; timer < 6; ++timer)
             if (Access::isTimerRunning (*editor, timer))
                 out << " " << timer;
@@ -654,6 +699,13 @@ private:
     }
     bool chance (double p) { return std::uniform_real_distribution<double> (0, 1) (random) < p; }
 
+    Event chooseAllowed()
+    {
+        for (;;)
+            if (auto e = choose(); std::find (settings.without.begin(), settings.without.end(), e.name) == settings.without.end())
+                return e;
+    }
+
     Event choose()
     {
         if (auto* box = openBox())
@@ -665,7 +717,7 @@ private:
             if (chance (0.08))
                 return { pick ({ 0, 0, 1, 2 }) == 0 ? "wm-close" : (chance (0.5) ? "minimise" : "hide"), 0 };
         }
-        if (! dialogs.open().empty() && chance (0.3))
+        if (! openDialogs().empty() && chance (0.3))
             return { "dialog", pick ({ 0, 1, 1, 1, 2 }) + (chance (0.5) ? 10 : 0) };
         if (! Access::connectButton (*editor).getToggleState() && chance (0.3))
             return { "connect", 0 };
@@ -763,7 +815,7 @@ private:
 
     void answerDialog (int arg)
     {
-        auto open = dialogs.open();
+        const auto open = openDialogs();
         if (open.empty())
             return;
         const auto& dialog = arg >= 10 ? open.back() : open.front();
@@ -775,7 +827,7 @@ private:
                                                     : fileFor (project ? "project.hop" : "wheels.otw").getFullPathName();
         else if (kind == 2)
             path = fileFor (project ? "corrupt.hop" : "corrupt.otw").getFullPathName();
-        dialogs.answer (dialog, path);
+        answer (dialog, path);
     }
 
     void fireTimer (int timer)
@@ -904,19 +956,26 @@ private:
     }
 
     //==========================================================================
+    /** A loop that never returns (a box that cannot be closed) holds the message thread for
+        good: the sequence ends the process, through the settings' hook when there is one. */
     void watchForFreeze (std::atomic<bool>& finished)
     {
         std::unique_lock<std::mutex> guard (alarmLock);
         while (! finished)
         {
-            alarmWake.wait_for (guard, std::chrono::milliseconds (500));
-            if (! finished && now() - lastTick.load() > test::scaled (20000))
+            alarmWake.wait_for (guard, std::chrono::milliseconds (200));
+            if (finished || now() - lastTick.load() < test::scaled (8000))
+                continue;
+            Events events;
             {
                 const std::lock_guard<std::mutex> records (lock);
-                std::cerr << "FINDING editor-answers: the message thread has not answered for 20 s\nREPLAY "
-                          << format (applied) << std::endl;
-                std::_Exit (1);
+                events = applied;
             }
+            if (settings.onFreeze)
+                settings.onFreeze (events);
+            std::cout << "FINDING editor-answers: the message thread has not come back for 8 s\nREPLAY " << format (events)
+                      << std::endl;
+            std::_Exit (1);
         }
     }
 
@@ -954,6 +1013,11 @@ private:
     int sentAfterClose = 0;
 
     std::atomic<double> lastTick { 0 };
+    std::shared_ptr<bool> alive = std::make_shared<bool> (true);
+    std::vector<Dialogs::Open> dialogsSeen;
+    double dialogsSeenAt = 0;
+    juce::Component::SafePointer<CustomAlertWindow> settlePressed;
+    double settlePressedAt = 0;
     std::mutex alarmLock;
     std::condition_variable alarmWake;
 };
@@ -1012,17 +1076,8 @@ Outcome explore (uint64_t seed, const Settings& settings) { return runSequence (
 
 Outcome replay (const Events& events, const Settings& settings) { return runSequence (settings, std::nullopt, events); }
 
-Events shrink (const Events& events, const std::string& invariant, const Settings& settings)
+Events shrink (const Events& events, const std::function<bool (const Events&)>& fails)
 {
-    constexpr int tries = 3;
-    const auto fails = [&] (const Events& candidate)
-    {
-        for (int i = 0; i < tries; ++i)
-            if (replay (candidate, settings).finding.invariant == invariant)
-                return true;
-        return false;
-    };
-
     // Delta debugging: drop chunks, halving their size, until no single event can go.
     Events current = events;
     for (size_t chunk = std::max<size_t> (current.size() / 2, 1); chunk >= 1;)

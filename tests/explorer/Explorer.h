@@ -4,6 +4,7 @@
 // and the organ's events, applied at random moments to the real editor on the organ emulator's
 // virtual ports, with the link's invariants checked after every step.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,10 @@ struct Settings
     double timeScale = 0.01;            // the link's time-outs and paces, and every time of an event
     int length = 24;                    // events of a random sequence
     std::vector<std::string> ignored;   // invariants left unchecked
+    std::vector<std::string> without;   // events that random sequences leave out
+    /** Called from another thread with the events applied when the message thread is stuck
+        for good; the process ends after it. */
+    std::function<void (const Events&)> onFreeze;
 };
 
 /** What a sequence broke: the invariant's name and what was seen; empty when nothing. */
@@ -57,7 +62,7 @@ Outcome explore (uint64_t seed, const Settings& settings);
 /** Applies the given events in order, then comes to rest as explore() does. */
 Outcome replay (const Events& events, const Settings& settings);
 
-/** The shortest sublist found that still breaks the same invariant. Each candidate is tried
-    a few times, since the threads' timing differs from run to run. */
-Events shrink (const Events& events, const std::string& invariant, const Settings& settings);
+/** The shortest sublist found for which `fails` holds (delta debugging: chunks dropped, then
+    single events). */
+Events shrink (const Events& events, const std::function<bool (const Events&)>& fails);
 }   // namespace orvane::explorer

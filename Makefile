@@ -3,13 +3,15 @@
 # make test  installs that and the test tools, builds and runs every test on a private display.
 # make fuzz  builds the fuzz targets with clang and runs each for FUZZ_SECONDS.
 # make format applies .clang-format to every C++ file of the tree.
+# make explore runs the explorer of the link's course for SECONDS (default 60); EXPLORE_ARGS
+#              adds its options (--seed S, --replay "EVENTS", --ignore NAME, --verbose).
 JOBS ?= $(shell nproc)
 BUILD ?= build
 FUZZ_SECONDS ?= 60
 SETUP ?= run
 FUZZ_TARGETS = fuzz_decoders fuzz_reception fuzz_handshakes fuzz_project_open fuzz_tonewheel_load
 
-.PHONY: setup build run test test-asan test-tsan fuzz format clean
+.PHONY: setup build run test test-asan test-tsan fuzz format clean explore explore-tsan
 
 setup:
 	@tools/setup.sh $(SETUP)
@@ -37,6 +39,17 @@ fuzz:
 	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
 	tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# The explorer: random orders of the link's events against the organ emulator (tests/explorer).
+SECONDS ?= 60
+EXPLORE_ARGS ?=
+explore:
+	@$(MAKE) --no-print-directory build SETUP=test
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
+	    tools/with-display.sh $(BUILD)/tests/explorer --gtest_filter=Explore.* --seconds $(SECONDS) $(EXPLORE_ARGS)
+
+explore-tsan:
+	$(MAKE) explore BUILD=build-tsan CMAKE_ARGS=-DORVANE_SANITIZER=thread
 
 format:
 	@tools/setup.sh format

@@ -10,6 +10,7 @@
 #include "support/TestHarness.h"
 
 #include <algorithm>
+#include <dlfcn.h>
 #include <atomic>
 #include <condition_variable>
 #include <iostream>
@@ -1031,6 +1032,22 @@ Outcome runSequence (const Settings& settings, std::optional<uint64_t> seed, Eve
 }   // namespace
 
 //==============================================================================
+// The dialog stand-in first on the path, for every file dialog of the editor; and X errors
+// ignored as the application ignores them: the framework installs its handler only in a
+// standalone application, and Xlib's own ends the process on a request for a window that
+// has just gone, which the many boxes of a sequence make likely.
+void prepareProcess()
+{
+    const auto path = juce::String (ORVANE_EXPLORER_FOLDER) + ":" + juce::SystemStats::getEnvironmentVariable ("PATH", {});
+    setenv ("PATH", path.toRawUTF8(), 1);
+
+    using Handler = int (*) (void*, void*);
+    if (auto* xlib = dlopen ("libX11.so.6", RTLD_NOW))
+        if (auto* setHandler = reinterpret_cast<Handler (*) (Handler)> (dlsym (xlib, "XSetErrorHandler")))
+            setHandler ([] (void*, void*)
+                        { return 0; });
+}
+
 std::string format (const Events& events)
 {
     std::string text;

@@ -22,6 +22,9 @@ struct Event
 };
 using Events = std::vector<Event>;
 
+/** Sets the process up for sequences: the file dialog stand-in, X errors ignored. */
+void prepareProcess();
+
 /** The list in the syntax that --replay takes: the events separated by blanks. */
 std::string format (const Events& events);
 

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
@@ -32,6 +31,7 @@ struct Options
 Options readOptions()
 {
     Options options;
+    options.settings.timeScale = 0.01 * orvane::test::slowness;
     const auto args = ::testing::internal::GetArgvs();
     for (size_t i = 1; i < args.size(); ++i)
     {
@@ -57,22 +57,6 @@ Options readOptions()
             options.shrinkFindings = false;
     }
     return options;
-}
-
-/** The dialog stand-in first on the path, for every file dialog of the editor; and X errors
-    ignored as the application ignores them: the framework installs its handler only in a
-    standalone application, and Xlib's own ends the process on a request for a window that
-    has just gone, which the many boxes of a sequence make likely. */
-void prepareProcess()
-{
-    const auto path = juce::String (ORVANE_EXPLORER_FOLDER) + ":" + juce::SystemStats::getEnvironmentVariable ("PATH", {});
-    setenv ("PATH", path.toRawUTF8(), 1);
-
-    using Handler = int (*) (void*, void*);
-    if (auto* xlib = dlopen ("libX11.so.6", RTLD_NOW))
-        if (auto* setHandler = reinterpret_cast<Handler (*) (Handler)> (dlsym (xlib, "XSetErrorHandler")))
-            setHandler ([] (void*, void*)
-                        { return 0; });
 }
 
 uint64_t sequenceSeed (uint64_t base, uint64_t index)

@@ -193,6 +193,7 @@ TEST (TonewheelUpload, RefusalsAbortWithTheOrgansErrorText)
 
 TEST (TonewheelUpload, AnOrganSilentAfterTheUploadEndsWithTheReceiveTimeOut)
 {
+    const ShortLinkTimes shortTimes (0.25);
     UploadRig rig;
     auto faults = rig.organ->getFaults();
     faults.setDelay (Answer::ping, emulator::never);   // the reconnection's identity request
@@ -278,6 +279,7 @@ TEST (TonewheelUpload, ProgressShowsTheBytesStillToSend)
 
 TEST (TonewheelUpload, LateHandshakesLeaveTheLostConnectionBoxAlone)
 {
+    const ShortLinkTimes shortTimes (0.25);
     emulator::Faults faults;
     faults.unplug = { 0, emulator::never };   // the organ vanishes after the first packet
     UploadRig rig (faults);

@@ -201,6 +201,20 @@ expect_project_pages()
     done
 }
 
+# The transmit box, photographed once the bulk send has begun and before it ends: the send holds
+# the editor's message thread, so the box must be on the screen, drawn with its text, before it.
+expect_transmit_box_during_send()
+{
+    local shot=$SCN_WORK/transmit.png text
+    scn_wait_record '<- .*bulk send begin' 10 || scn_fail "$1: the bulk send did not begin"
+    scn_find_box && scn_shot "$shot" "" "$SCN_BOX" || scn_fail "$1: no box to photograph during the send"
+    ! scn_has_records '<- .*bulk send end' 1 || scn_fail "$1: the send had ended before its box was photographed"
+    scn_box_outlined "$shot" || scn_fail "$1: the transmit box was not drawn during the send: $shot"
+    text=$(scn_ocr "$shot")
+    grep -q -F "Transmitting all parameters to the device" <<<"$text" || scn_fail "$1: during the send the box read \"$text\""
+    scn_step "$1: the transmit box read \"$text\" during the send"
+}
+
 open_project()
 {
     echo "$1" >"$SCN_DIALOG/answer"
@@ -234,7 +248,7 @@ project_online_case()
     scn_connect
     scn_mark
     open_project "$file"
-    scn_expect_box "Transmitting all parameters"
+    expect_transmit_box_during_send "the project opened while connected"
     scn_wait_record '<- .*bulk send end' 15 || scn_fail "the bulk send did not end"
     scn_wait_no_box 5 || scn_fail "the transmit box stayed open"
     # The organ gets what the file holds, bit for bit.

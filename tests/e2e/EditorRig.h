@@ -79,6 +79,15 @@ public:
     /** Calls `action` as the box of this text opens, before the box takes the input. */
     void whenOpened (const juce::String& text, std::function<void()> action) { state->openActions[text] = std::move (action); }
 
+    /** The texts of the boxes in the order they opened. */
+    juce::StringArray texts() const
+    {
+        juce::StringArray texts;
+        for (const auto& s : state->seen)
+            texts.add (s.text);
+        return texts;
+    }
+
     bool sawBox (const juce::String& text) const { return timeOf (text) >= 0; }
     int timesSeen (const juce::String& text) const
     {

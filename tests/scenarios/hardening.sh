@@ -4,7 +4,8 @@
 # infinities from the organ (download and live) and from project files (opened offline and
 # online); OPEN and the tonewheel load of a FIFO, a folder, a link to /dev/zero, a file one byte
 # over its format's size and an unreadable file; late handshakes after the upload's box was
-# replaced; SAVE into a folder that refuses the write.
+# replaced; SAVE into a folder that refuses the write and to the longest names; a settings file
+# that is a FIFO or of 25 MB.
 # Each case runs in a subshell with its own emulator and editor; every case runs, the failed
 # ones are listed at the end. SCN_ONLY=REGEX runs only the cases whose names match (the file
 # cases need save-refused, which saves the file they start from).
@@ -309,6 +310,66 @@ save_refused_case()
     chmod 755 "$files/locked"
 }
 
+# SAVE to the longest names the file system takes, in letters of one byte and of three: the
+# file is written whole and nothing else is left in its folder.
+save_long_names_case()
+{
+    local files=$SCN_WORK/long cjk name target
+    cjk=$(printf '\xe9\x9f\xb3%.0s' $(seq 82))
+    scn_start_emulator
+    scn_start_editor
+    scn_connect
+    scn_panel_shot "$SCN_WORK/panel.png"
+    for name in "$(printf 'a%.0s' $(seq 251)).hop" "$cjk.hop"; do
+        rm -rf "$files"
+        mkdir -p "$files"
+        target=$files/$name
+        scn_step "SAVE to a name of $(LC_ALL=C; echo "${#name}") bytes"
+        echo "$target" >"$SCN_DIALOG/answer"
+        scn_press save
+        scn_wait_until 10 test -s "$target" || { scn_find_box && scn_fail "SAVE showed \"$(scn_box_text)\""; scn_fail "SAVE wrote no file"; }
+        sleep 0.3
+        scn_no_box || scn_fail "a SAVE that wrote showed a box"
+        [ "$(stat -c %s "$target")" = 416 ] || scn_fail "the project file holds $(stat -c %s "$target") bytes"
+        [ "$(od -An -tx1 -N4 "$target" | xargs)" = "63 19 07 27" ] || scn_fail "the project file starts without its magic"
+        [ "$(ls -A "$files" | wc -l)" = 1 ] || scn_fail "SAVE left $(ls -A "$files" | wc -l) files in the folder"
+        scn_expect_panel "$SCN_WORK/panel.png" "SAVE to a long name"
+    done
+    scn_quit
+}
+
+# A well-formed settings file of 25 MB with as many keys as that takes.
+many_keys()
+{
+    awk 'BEGIN { print "<?xml version=\"1.0\"?>\n<PROPERTIES>"
+                 for (i = 0; n < 25 * 1024 * 1024; i++) {
+                     line = sprintf("<VALUE name=\"Key%d\" val=\"1\"/>", i)
+                     print line
+                     n += length(line) + 1
+                 }
+                 print "</PROPERTIES>" }'
+}
+
+# A settings file that is no plain file, or far too large for one: the editor starts with its
+# defaults, connects, and leaves the file as it found it.
+settings_file_case()
+{
+    local file="$SCN_WORK/home/.config/Settings/Orvane Editor.settings" before start
+    mkdir -p "$(dirname "$file")"
+    eval "$1"
+    # Its type, size, inode and content: a save would rename a new file over it.
+    before="$(stat -c '%F %s %i' "$file") $( [ -f "$file" ] && md5sum <"$file")"
+    scn_start_emulator
+    start=$(date +%s%N)
+    scn_start_editor
+    scn_step "the panel was painted $(( ($(date +%s%N) - start) / 1000000 )) ms after the start"
+    scn_connect
+    expect_idle
+    scn_quit
+    [ "$(stat -c '%F %s %i' "$file") $( [ -f "$file" ] && md5sum <"$file")" = "$before" ] \
+        || scn_fail "the settings file was changed: $before, now $(stat -c '%F %s %i' "$file")"
+}
+
 # name | how x.EXT is made (SIZE is the format's limit + 1, VALID a good file) | what OPEN shows |
 # what the tonewheel load shows. A project is its first 416 bytes, whatever follows them: one
 # byte more is read and opened (and sent), never more.
@@ -432,6 +493,9 @@ late_ack_case()
 #==============================================================================
 
 run_case save-refused save_refused_case
+run_case save-long-names save_long_names_case
+run_case settings-fifo settings_file_case 'mkfifo "$file"'
+run_case settings-25-mb settings_file_case 'many_keys >"$file"'
 for entry in "${value_cases[@]}"; do
     IFS='|' read -r name options lines section subpage bars row index <<<"$entry"
     run_case "$name" value_case "$options" "$lines" "$section" "$subpage" "$bars" "$row" "$index"

@@ -106,6 +106,10 @@ public:
     /** Sends an already built message on the output, when one is open. */
     void sendToOrgan (const juce::MidiMessage& message);
 
+    /** The window's close was requested: from here on nothing reaches the organ, neither the
+        answer to a message already on its way nor a request of a handler still queued. */
+    void letGoOfOrgan();
+
     /** Reads the state that the MIDI input thread shares, for the tests and the panel. */
     juce::String getTonewheelSlotName (int slot) const;
     juce::String getFirmwareText() const;

@@ -29,6 +29,12 @@ void MainContentComponent::closePorts()
     midiOutput.close();
 }
 
+void MainContentComponent::letGoOfOrgan()
+{
+    midiInput = nullptr;   // first, so that no handshake of the organ is answered meanwhile
+    midiOutput.shutOff();
+}
+
 void MainContentComponent::showOkBox (const juce::String& message)
 {
     showMessageBox (messageBoxTitle, message, "OK", 1, {}, 0, nullptr);

@@ -1,6 +1,11 @@
 # make run   installs what building and running need, builds and starts the editor.
 # make build installs what building needs and builds (the tests too where googletest is).
-# make test  installs that and the test tools, builds and runs every test on a private display.
+# make test  installs that and the test tools, builds and runs every test, JOBS side by side,
+#            each on a private display of its own.
+# make check builds and runs the unit tests alone, in one process (a display of its own).
+# make test-debug runs the unit and end-to-end tests in build-debug, with the framework's
+#            assertions and leak detector on; an assertion fails the test.
+# make format-check fails on any difference from .clang-format.
 # make fuzz  builds the fuzz targets with clang and runs each for FUZZ_SECONDS.
 # make format applies .clang-format to every C++ file of the tree.
 # make explore runs the explorer of the link's course for SECONDS (default 60); EXPLORE_ARGS
@@ -11,28 +16,40 @@ FUZZ_SECONDS ?= 60
 SETUP ?= run
 FUZZ_TARGETS = fuzz_decoders fuzz_reception fuzz_handshakes fuzz_project_open fuzz_tonewheel_load
 
-.PHONY: setup build run test test-asan test-tsan fuzz format clean explore explore-tsan
+.PHONY: setup build run test check test-asan test-tsan test-debug fuzz format format-check clean explore explore-tsan
 
 setup:
 	@tools/setup.sh $(SETUP)
 
 build: setup
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
-	cmake --build $(BUILD) -j $(JOBS)
+	cmake --build $(BUILD) -j $(JOBS) $(TARGETS:%=--target %)
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "The Orvane Editor needs a graphical display: set DISPLAY (or run it under Xvfb)." >&2; exit 1; fi
 	$(BUILD)/bin/orvane-editor
 
+CTEST = ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
+
 test:
 	@$(MAKE) --no-print-directory build SETUP=test
-	tools/with-display.sh ctest --test-dir $(BUILD) --output-on-failure --no-tests=error
+	$(CTEST) $(CTEST_ARGS)
+
+check:
+	@$(MAKE) --no-print-directory build SETUP=test TARGETS=unit_tests
+	tests/run-test.sh $(BUILD)/tests/unit_tests --gtest_color=no
 
 test-asan:
 	$(MAKE) test BUILD=build-asan CMAKE_ARGS=-DORVANE_SANITIZER=address
 
 test-tsan:
 	$(MAKE) test BUILD=build-tsan CMAKE_ARGS=-DORVANE_SANITIZER=thread
+
+# The framework's assertions print "JUCE Assertion failure" (any fails its test); the count is
+# printed from the log of the whole run.
+test-debug:
+	$(MAKE) test BUILD=build-debug CMAKE_ARGS=-DORVANE_FRAMEWORK_CHECKS=ON CTEST_ARGS="-L 'unit|e2e'"
+	@echo "framework assertions hit: $$(grep -c 'JUCE Assertion failure' build-debug/Testing/Temporary/LastTest.log)"
 
 fuzz:
 	@tools/setup.sh test
@@ -55,5 +72,9 @@ format:
 	@tools/setup.sh format
 	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i --style=file
 
+format-check:
+	@tools/setup.sh format
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror --style=file
+
 clean:
-	rm -rf build build-asan build-tsan build-fuzz
+	rm -rf build build-asan build-tsan build-debug build-fuzz

@@ -23,8 +23,13 @@ void OrvaneEditorApplication::shutdown()
 
 void OrvaneEditorApplication::anotherInstanceStarted (const juce::String&) {}
 
+// The quit only ends the message loops; what is already queued still runs before the window
+// goes, so the editor lets go of the organ first: nothing is sent to it on quitting.
 void OrvaneEditorApplication::systemRequestedQuit()
 {
+    if (mainWindow != nullptr)
+        if (auto* editor = dynamic_cast<MainContentComponent*> (mainWindow->getContentComponent()))
+            editor->letGoOfOrgan();
     JUCEApplicationBase::quit();
 }
 

@@ -3,20 +3,21 @@
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include "app/QueuedEventDispatcher.h"
 
+#if JUCE_LINUX || JUCE_BSD
 namespace
 {
-#if JUCE_LINUX || JUCE_BSD
 ::Display* frameworkDisplay()
 {
     auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
     return windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
 }
+}   // namespace
 
-/** Sends what waits in the client library's output buffer, and wakes the framework's reader of
-    the connection when events wait in the library's input queue: the server echoes an empty
-    client message back to `window`, which makes the socket readable, and the framework then
-    dispatches every queued event before it (it ignores the echo itself). */
-void keepConnectionMoving (juce::ComponentPeer& peer)
+/** The flush comes first: sending the buffer also reads what the socket holds into the input
+    queue, and events taken in after the look would wait there for the next frame. The server
+    echoes an empty client message back to the peer's window, which makes the socket readable,
+    and the framework then dispatches every queued event before it (it ignores the echo itself). */
+void QueuedEventDispatcher::keepConnectionMoving (juce::ComponentPeer& peer)
 {
     auto* display = frameworkDisplay();
     if (display == nullptr)
@@ -26,6 +27,7 @@ void keepConnectionMoving (juce::ComponentPeer& peer)
     const auto window = (::Window) peer.getNativeHandle();
     juce::XWindowSystemUtilities::ScopedXLock lock;
 
+    x->xFlush (display);
     if (x->xEventsQueued (display, QueuedAlready) > 0)
     {
         XEvent echo {};
@@ -34,16 +36,14 @@ void keepConnectionMoving (juce::ComponentPeer& peer)
         echo.xclient.message_type = None;
         echo.xclient.format = 32;
         x->xSendEvent (display, window, False, NoEventMask, &echo);
+        x->xFlush (display);
     }
-
-    x->xFlush (display);
 }
 #else
-void keepConnectionMoving (juce::ComponentPeer&)
+void QueuedEventDispatcher::keepConnectionMoving (juce::ComponentPeer&)
 {
 }
 #endif
-}   // namespace
 
 QueuedEventDispatcher::QueuedEventDispatcher (juce::Component& windowToWatch)
     : window (&windowToWatch), peer (windowToWatch.getPeer())

@@ -27,6 +27,10 @@ public:
     explicit QueuedEventDispatcher (juce::Component& window);
     ~QueuedEventDispatcher() override;
 
+    /** What the dispatcher does after each frame of `peer`'s window: sends the output buffer,
+        then has the server echo a message when events wait in the input queue. */
+    static void keepConnectionMoving (juce::ComponentPeer& peer);
+
 private:
     void onVBlank() override;
     void handleAsyncUpdate() override;

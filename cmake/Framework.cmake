@@ -30,6 +30,12 @@ target_compile_definitions(orvane_juce
         $<TARGET_PROPERTY:orvane_juce,COMPILE_DEFINITIONS>)
 target_include_directories(orvane_juce
     INTERFACE $<TARGET_PROPERTY:orvane_juce,INCLUDE_DIRECTORIES>)
+# ORVANE_FRAMEWORK_CHECKS: the framework's own checks, which every build with NDEBUG leaves out:
+# its assertions (jassert) and its detector of leaked objects, compiled into every target.
+option(ORVANE_FRAMEWORK_CHECKS "Build with the framework's assertions and leak detector" OFF)
+if(ORVANE_FRAMEWORK_CHECKS)
+    target_compile_definitions(orvane_juce PUBLIC JUCE_FORCE_DEBUG=1 JUCE_CHECK_MEMORY_LEAKS=1)
+endif()
 # gcc 12 warns falsely (-Wdangling-pointer) inside the framework's headers.
 target_compile_options(orvane_juce PRIVATE -w)
 set_target_properties(orvane_juce PROPERTIES POSITION_INDEPENDENT_CODE ON)

@@ -106,6 +106,10 @@ public:
     /** Sends an already built message on the output, when one is open. */
     void sendToOrgan (const juce::MidiMessage& message);
 
+    /** The window's close was requested: from here on nothing reaches the organ, neither the
+        answer to a message already on its way nor a request of a handler still queued. */
+    void letGoOfOrgan();
+
     /** Reads the state that the MIDI input thread shares, for the tests and the panel. */
     juce::String getTonewheelSlotName (int slot) const;
     juce::String getFirmwareText() const;
@@ -148,6 +152,8 @@ private:
     void receiveTimeout();
     void watchdogTimeout();
     void cancelSearch();
+    void giveUpDownload();
+    void closeSearchBox();
     void cancelTonewheelUpload();
     void handleOperationComplete();
     bool advanceOperation (PendingOperation from, PendingOperation to);
@@ -180,7 +186,6 @@ private:
     void reconnectAwaitingReply();
     void handleTonewheelTransferStatus (int status);
     bool openInput (int index);
-    void closePorts();
     void showOkBox (const juce::String& message);
 
     /** Starts (or restarts) one link timer for its own interval (organ/LinkTimings.h). */
@@ -368,11 +373,10 @@ private:
     // The upload's own progress box (message thread): progress and done act on it alone,
     // never on a box that has replaced it.
     juce::Component::SafePointer<CustomAlertWindow> uploadProgressBox;
-    // The search box of the connection course: the completed download closes it alone, so an
-    // abort or lost-connection box open meanwhile keeps its text until the player closes it.
+    // The search box of the connection course: the completed download closes it (or the
+    // device-not-found box that replaced it) alone, so an abort or lost-connection box open
+    // meanwhile keeps its text until the player closes it.
     juce::Component::SafePointer<CustomAlertWindow> searchBox;
-    // While the exhausted search shows its box: a late reply's download closes that box too.
-    bool deviceNotFoundBoxOpen = false;
     // Advanced by each CONNECT that starts a search; an identity reply (MIDI input thread)
     // records the search that it ended, so that a step still due then does nothing.
     std::atomic<uint32_t> searchGeneration { 0 };

@@ -3,11 +3,16 @@
 // ~/.config/Settings/Orvane Editor.settings, with /var/.config/Settings/Orvane Editor.settings
 // as the all-users fallback for keys the user file lacks).
 #include "editor/MainContentComponent.h"
+#include "organ/BoundedFileRead.h"
 
 namespace
 {
 const char* const midiInputKey = "MidiInputIndex";
 const char* const midiOutputKey = "MidiOutputIndex";
+
+// The editor's own file holds two short keys in about 150 bytes; one edited by hand may add
+// comments. A file hundreds of times that size is no settings file of this editor's.
+constexpr size_t settingsSizeLimit = 64 * 1024;
 
 juce::PropertiesFile::Options settingsOptions()
 {
@@ -30,15 +35,42 @@ juce::PropertiesFile::Options settingsOptions()
     options.processLock = nullptr;
     return options;
 }
+
+/** Whether the framework may be given `file`: it opens its files waiting for a writer, reads
+    them whole and saves by renaming a new file over the old one. So it gets only an absent
+    file or a plain one of at most settingsSizeLimit bytes: a FIFO would hold up the start for
+    good, a link to a device or a file of many megabytes would be read without end, and a save
+    would replace any of them. */
+bool mayHandOver (const juce::File& file)
+{
+    if (! file.exists())
+        return true;
+    const auto content = orvane::readRegularFile (file, settingsSizeLimit);
+    return content.has_value() && content->getSize() <= settingsSizeLimit;
+}
+
+/** Whether both files may be given to the framework, which opens the user's and the all-users
+    file together. When not, the settings stay closed: the numbers keep their defaults and
+    nothing is written, so such a file is left as it is. */
+bool settingsMayBeOpened()
+{
+    auto options = settingsOptions();
+    options.commonToAllUsers = false;
+    const auto userFile = options.getDefaultFile();
+    options.commonToAllUsers = true;
+    return mayHandOver (userFile) && mayHandOver (options.getDefaultFile());
+}
 }   // namespace
 
 void MainContentComponent::readSettings()
 {
     appProperties.setStorageParameters (settingsOptions());
-    auto* settings = appProperties.getUserSettings();   // opens the user and the all-users file
-
     inIdx = -1;
     outIdx = -1;
+    if (! settingsMayBeOpened())
+        return;
+
+    auto* settings = appProperties.getUserSettings();   // opens the user and the all-users file
     if (settings == nullptr)
         return;
 
@@ -48,6 +80,10 @@ void MainContentComponent::readSettings()
 
 void MainContentComponent::writeSettings()
 {
+    // Tested again: the files may have changed since the start, and closed settings open here.
+    if (! settingsMayBeOpened())
+        return;
+
     auto* settings = appProperties.getUserSettings();
     if (settings == nullptr)
         return;

@@ -12,6 +12,11 @@ void OrganOutput::send (const juce::MidiMessage& message)
 bool OrganOutput::open (MidiPortSystem& ports, int index)
 {
     close();
+    {
+        const juce::ScopedLock sl (lock);
+        if (shut)
+            return false;
+    }
     auto opened = ports.openOutput (index);
     const bool ok = opened != nullptr;
     replace (std::move (opened));
@@ -21,6 +26,15 @@ bool OrganOutput::open (MidiPortSystem& ports, int index)
 void OrganOutput::close()
 {
     replace (nullptr);
+}
+
+void OrganOutput::shutOff()
+{
+    {
+        const juce::ScopedLock sl (lock);
+        shut = true;
+    }
+    close();
 }
 
 bool OrganOutput::isOpen() const
@@ -34,7 +48,7 @@ void OrganOutput::replace (std::unique_ptr<MidiOutputPort> newPort)
     std::unique_ptr<MidiOutputPort> old;
     {
         const juce::ScopedLock sl (lock);
-        old = std::exchange (port, std::move (newPort));
+        old = std::exchange (port, shut ? nullptr : std::move (newPort));
     }
     // The old port is closed outside the lock, but no sender can hold it any more.
 }

@@ -21,11 +21,16 @@ public:
 
     bool isOpen() const;
 
-    /** Puts an already opened port in place (tests hand in a recording port). */
+    /** Puts an already opened port in place (tests hand in a recording port); once shut off,
+        only closes. */
     void replace (std::unique_ptr<MidiOutputPort> port);
+
+    /** Closes the output for good: from here on nothing opens and nothing is sent. */
+    void shutOff();
 
 private:
     mutable juce::CriticalSection lock;
     std::unique_ptr<MidiOutputPort> port;
+    bool shut = false;
 };
 }   // namespace orvane

@@ -5,6 +5,15 @@ namespace orvane
 namespace
 {
 constexpr int outputBufferSize = 8192;
+
+/** A free hidden name beside `target`, short and of a fixed shape whatever the target's own
+    name: the framework's default one repeats that name with a tag added, which passes the
+    file system's limit of 255 bytes for a name for every target name near that limit. */
+juce::File temporaryFileBeside (const juce::File& target)
+{
+    const auto tag = juce::String::toHexString ((juce::int64) (juce::uint32) juce::Random().nextInt());
+    return target.getParentDirectory().getNonexistentChildFile (".save_" + tag.paddedLeft ('0', 8), ".tmp", false);
+}
 }   // namespace
 
 bool hasProjectExtension (const juce::File& file)
@@ -52,7 +61,7 @@ void applyProjectFile (const ProjectFileContent& content, ProjectImage& image, b
 
 bool writeProjectFile (const ProjectImage& image, const juce::File& target)
 {
-    const juce::TemporaryFile temporary (target, juce::TemporaryFile::useHiddenFile);
+    const juce::TemporaryFile temporary (target, temporaryFileBeside (target));
     const auto bytes = image.toBytes();
 
     bool written = false;

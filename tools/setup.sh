@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that one use of the tree needs:
 #   tools/setup.sh run      building and running the editor (make build, make run)
-#   tools/setup.sh test     those and the test tools (make test, make test-asan/-tsan, make fuzz)
+#   tools/setup.sh test     those and the test tools (make test, check, test-asan/-tsan/-debug,
+#                           fuzz, format-check)
 #   tools/setup.sh format   clang-format (make format)
 # Idempotent: packages already present are left alone. Works as root or through sudo.
 # zenity gives the editor's file dialogs the desktop's own look (the framework runs it when found).
@@ -9,7 +10,7 @@
 # fuzz targets; Xvfb with evilwm is the tests' private display; xdotool, x11-utils, imagemagick,
 # tesseract and python3-xlib drive and read it in the scenarios (mouse and keys, window
 # properties, screenshots, the texts on screen, the window manager's close request); ccache
-# shares compiled objects between the builds.
+# shares compiled objects between the builds; clang-format checks the formatting in CI.
 set -euo pipefail
 
 run_packages=(
@@ -25,7 +26,7 @@ test_packages=(
   clang-14 libclang-rt-14-dev
   xvfb evilwm xdotool x11-utils imagemagick
   tesseract-ocr tesseract-ocr-eng python3-xlib
-  ccache
+  ccache clang-format
 )
 
 case "${1:-}" in

@@ -36,15 +36,16 @@ if [ -z "$display_number" ]; then
 fi
 export DISPLAY=":$display_number"
 
-evilwm -fn fixed >/dev/null 2>&1 &
+evilwm -fn fixed >/dev/null 2>"$private/wm.log" &
 wm_pid=$!
 wm_up=
 for _ in $(seq 1 200); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && wm_up=1 && break
+  kill -0 "$wm_pid" 2>/dev/null || break
   sleep 0.05
 done
 if [ -z "$wm_up" ]; then
-  echo "with-display: the window manager (evilwm) did not start on $DISPLAY" >&2
+  echo "with-display: the window manager (evilwm) did not start on $DISPLAY: $(cat "$private/wm.log")" >&2
   exit 1
 fi
 

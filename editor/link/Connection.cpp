@@ -23,10 +23,10 @@ bool MainContentComponent::openInput (int index)
     return midiInput != nullptr;
 }
 
-void MainContentComponent::closePorts()
+void MainContentComponent::letGoOfOrgan()
 {
-    midiInput = nullptr;
-    midiOutput.close();
+    midiInput = nullptr;   // first, so that no handshake of the organ is answered meanwhile
+    midiOutput.shutOff();
 }
 
 void MainContentComponent::showOkBox (const juce::String& message)
@@ -34,18 +34,28 @@ void MainContentComponent::showOkBox (const juce::String& message)
     showMessageBox (messageBoxTitle, message, "OK", 1, {}, 0, nullptr);
 }
 
+// The link's states and what a CONNECT click does in each, either way it goes:
+//   idle:         nothing pending; the ports of the last search may still be open.
+//   searching:    search box open, searchTimer armed; the next step walks on.
+//   downloading:  an accepted identity set downloadStep1..3 and armed receiveTimer; the old
+//                 input may still deliver the next operation-complete or a second reply.
+//   connected:    watchdogTimer armed; the ping's answer may still be on its way.
+// The old input is let go first, while `connected` still holds: deleting it waits for a
+// callback in progress, so the ping's answer only sets replyFlag, and from there on no reply
+// of the old ports can start a download or arm its time-out. A download that one started
+// before the click is then given up whole, its time-out and its step; a store or reset keeps
+// its own (their timers run on across the click).
 void MainContentComponent::connectButtonClicked()
 {
+    midiInput = nullptr;
     setConnected (false);
     connected = false;
-    // A download left pending by an earlier search (a late reply on the ports left open) is
-    // given up either way: its time-out must not end the search that this click starts.
-    stopTimer (receiveTimer);
+    giveUpDownload();
 
     if (! connectButton.getToggleState())
     {
         stopTimer (searchTimer);
-        closePorts();
+        midiOutput.close();
         return;
     }
 
@@ -64,7 +74,6 @@ void MainContentComponent::connectButtonClicked()
         outIdx = namedOutput;
     }
 
-    midiInput = nullptr;   // no reply on the ports opened before can arrive from here on
     ++searchGeneration;
     const bool inputOpened = openInput (inIdx);
     if (foundByName)
@@ -113,10 +122,8 @@ void MainContentComponent::searchStep()
             if (--outIdx < 0)
             {
                 // A late reply on the ports left open may connect the organ behind this box;
-                // its download then closes the box, and CONNECT stays on.
-                deviceNotFoundBoxOpen = true;
+                // its download then closes the box (closeSearchBox), and CONNECT stays on.
                 showOkBox (deviceNotFoundText);
-                deviceNotFoundBoxOpen = false;
                 if (! connected.load())
                     switchButtonOff (connectButton);
                 return;
@@ -138,6 +145,29 @@ void MainContentComponent::searchStep()
 
     startLinkTimer (searchTimer);
     sendToOrgan (orvane::protocol::identityRequestMessage());
+}
+
+// Message thread, with no input open: the MIDI input thread, which alone starts a download,
+// cannot set a step in between.
+void MainContentComponent::giveUpDownload()
+{
+    stopTimer (receiveTimer);
+    for (const auto step : { downloadStep1, downloadStep2, downloadStep3 })
+        advanceOperation (step, noOperation);
+}
+
+// The completed download closes the box of its search and no other: the search box, or the
+// device-not-found box that ended the search (a late reply connects behind it). A box that
+// replaced either (a store's or reset's result, an upload's abort) stays for the player. The
+// device-not-found box is synchronous, so it is known by what it says: it is only ever open
+// with its loop on the stack, over the search that the download belongs to.
+void MainContentComponent::closeSearchBox()
+{
+    const auto* open = messageBox.getComponent();
+    if (open != nullptr && open->getDescription() == messageBoxTitle + ". " + deviceNotFoundText)
+        closeMessageBox();
+    else
+        closeMessageBoxIfOpen (searchBox);
 }
 
 void MainContentComponent::receiveTimeout()

@@ -79,10 +79,7 @@ void MainContentComponent::handleOperationComplete()
 void MainContentComponent::completeDownload()
 {
     stopTimer (receiveTimer);
-    if (deviceNotFoundBoxOpen)
-        closeMessageBox();
-    else
-        closeMessageBoxIfOpen (searchBox);
+    closeSearchBox();
     updateAllControls();
     showSection (currentSection, false);
     showSection (currentSection, true);

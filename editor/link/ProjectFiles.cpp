@@ -1,5 +1,8 @@
 // OPEN and SAVE of project files, and the bulk send that transmits an opened project to the
 // connected organ.
+// The X11 declarations of the framework (its display and its table of client library calls)
+// are only visible with this switch, so it comes before the first framework header.
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include "editor/MainContentComponent.h"
 #include "organ/BoundedFileRead.h"
 #include "organ/LinkTimings.h"
@@ -11,6 +14,52 @@ namespace
 const juce::String projectPattern ("*.hop");
 const juce::String transmittingText ("  Transmitting all parameters to the device...  ");
 const juce::String notSavedText ("  The project file could not be saved.  ");
+
+#if JUCE_LINUX || JUCE_BSD
+/** Waits, for a second at most, until the window manager has mapped the window: what is drawn
+    into a window that is not viewable yet is lost. */
+void waitUntilViewable (::Display* display, ::Window window)
+{
+    auto* x = juce::X11Symbols::getInstance();
+    const auto deadline = juce::Time::getMillisecondCounter() + 1000;
+    for (;;)
+    {
+        XWindowAttributes attributes {};
+        {
+            juce::XWindowSystemUtilities::ScopedXLock lock;
+            x->xGetWindowAttributes (display, window, &attributes);
+        }
+        if (attributes.map_state == IsViewable || juce::Time::getMillisecondCounter() > deadline)
+            return;
+        juce::Thread::sleep (5);
+    }
+}
+#endif
+
+/** Puts the component on the screen, wholly drawn, before the message thread is held: the
+    framework paints windows from the message loop, which does not run meanwhile. On X11 the
+    window is first waited for, and the server has drawn the paint when this returns. */
+void drawOnScreenNow (juce::Component& component)
+{
+    auto* peer = component.getPeer();
+    if (peer == nullptr)
+        return;
+#if JUCE_LINUX || JUCE_BSD
+    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
+    const auto window = (::Window) peer->getNativeHandle();
+    if (display != nullptr)
+        waitUntilViewable (display, window);
+#endif
+    component.repaint();
+    peer->performAnyPendingRepaintsNow();
+#if JUCE_LINUX || JUCE_BSD
+    if (display != nullptr)
+    {
+        juce::XWindowSystemUtilities::ScopedXLock lock;
+        juce::X11Symbols::getInstance()->xSync (display, False);
+    }
+#endif
+}
 }   // namespace
 
 void MainContentComponent::openButtonClicked()
@@ -73,6 +122,11 @@ void MainContentComponent::saveProjectFile (const juce::File& file)
 
 void MainContentComponent::bulkSend()
 {
+    // The send holds the message thread for its whole length: the box that tells the player
+    // so must be on the screen first.
+    if (auto* box = bulkSendBox.getComponent())
+        drawOnScreenNow (*box);
+
     sendToOrgan (orvane::protocol::bulkSendBegin());
 
     if (connected.load())

@@ -109,6 +109,81 @@ TEST (Connection, SearchWalksThePairsFromTheTopWhenTheNameIsMissing)
     EXPECT_EQ (rig.organ->getConnectionCount ("Port A", false), 1);
 }
 
+namespace
+{
+std::string pairTried (const juce::String& output, const juce::String& inputs)
+{
+    return ("out " + output + ", in " + inputs).toStdString();
+}
+}   // namespace
+
+TEST (Connection, SearchTriesEveryPairInItsOrder)
+{
+    // Pair Pi offers an input when i < inputs and an output when i < outputs. The organ is P0,
+    // so input 0 with output 0 is the last pair the search tries. CONNECT opens and pings the
+    // pair remembered from an earlier connection first, and the search then starts at the top
+    // whatever pair that was; the remembered output left open also shows a first step that
+    // failed to open the top output, as its request then goes out there.
+    struct Case
+    {
+        int inputs, outputs;
+        bool organAnswers;
+        int rememberedIn, rememberedOut;   // -1: none
+    };
+    const Case cases[] = {
+        { 1, 1, true, -1, -1 },
+        { 1, 1, false, 0, 0 },
+        { 2, 3, true, 1, 1 },
+        { 2, 3, false, 1, 1 },
+        { 3, 2, true, 1, 1 },
+        { 3, 2, false, 1, 1 },
+        { 4, 4, true, 1, 1 },
+        { 4, 4, false, 1, 1 },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.inputs) + "x" + juce::String (c.outputs) + (c.organAnswers ? ", organ on P0" : ", no organ"));
+        Rig rig;
+        auto options = organOptions();
+        options.portName = "P0";
+        const auto port = [] (int number)
+        { return "P" + juce::String (number); };
+        for (int i = 1; i < std::max (c.inputs, c.outputs); ++i)
+            options.decoys.push_back ({ port (i), false, i < c.inputs, i < c.outputs });
+        if (! c.organAnswers)
+            options.faults.setDelay (Answer::identity, emulator::never);
+        rig.startOrgan (options);
+        rig.startEditor();
+        Access::inIdx (*rig.editor) = c.rememberedIn;
+        Access::outIdx (*rig.editor) = c.rememberedOut;
+
+        std::vector<std::string> expected;
+        if (c.rememberedIn >= 0)
+            expected.push_back (pairTried (port (c.rememberedOut), port (c.rememberedIn)));
+        for (int out = c.outputs - 1; out >= 0; --out)
+            for (int in = c.inputs - 1; in >= 0; --in)
+                expected.push_back (pairTried (port (out), port (in)));
+
+        rig.clickConnect();
+        const int searchMs = 500 * (c.inputs * c.outputs + 1) + 2000;
+        if (c.organAnswers)
+            ASSERT_TRUE (rig.waitConnected (searchMs));
+        else
+            ASSERT_TRUE (rig.waitForBox (notFoundText, searchMs));
+
+        // The identity requests of the search: those before the download's first request.
+        std::vector<std::string> tried;
+        for (const auto& m : rig.organ->getReceived())
+        {
+            if (m.bytes.size() == 6 && m.bytes[3] == 0x04)
+                break;
+            if (isIdentityRequest (m))
+                tried.push_back (pairTried (m.port, m.openInputs.joinIntoString (" ")));
+        }
+        EXPECT_EQ (tried, expected);
+    }
+}
+
 TEST (Connection, SearchStepDueAfterTheIdentityWasAcceptedStaysOnTheOrgan)
 {
     // The framework can call a timer that was due just before the MIDI thread stopped it.
@@ -334,7 +409,7 @@ TEST (Connection, CancelDuringTheSearchStopsIt)
     EXPECT_EQ (rig.organ->getConnectionCount (organPort, false), 1) << "the ports stay open";
 }
 
-TEST (Connection, CancelDuringTheDownloadEndsItAndALateAnswerChangesNothing)
+TEST (Connection, CancelDuringTheDownloadEndsItAndNeitherALateAnswerNorTheTimeOutFollows)
 {
     Rig rig;
     auto options = organOptions();
@@ -349,12 +424,34 @@ TEST (Connection, CancelDuringTheDownloadEndsItAndALateAnswerChangesNothing)
     auto* box = Access::messageBox (*rig.editor);
     ASSERT_NE (box, nullptr);
     box->exitModalState (1);
-    test::runMessageLoopFor (1500);   // the organ's late operation-complete arrives meanwhile
+    const auto boxesAtCancel = rig.boxes->texts();
+
+    // A message sent on the editor's output after the Cancel: the organ reads what came
+    // before it first, so whatever follows it in its records was sent after the Cancel.
+    const auto afterCancel = foreignAndEchoedMessages().front();
+    Access::midiOutput (*rig.editor).send (midi (afterCancel));
+    // The organ's late operation-complete arrives meanwhile, and the download's receive
+    // time-out, 6000 ms from the identity's acceptance, would have fired.
+    test::runMessageLoopFor (7000);
 
     EXPECT_EQ (rig.editor->getPendingOperation(), noOperation);
     EXPECT_FALSE (rig.editor->isConnected());
     EXPECT_FALSE (rig.connect().getToggleState());
-    for (const auto& m : rig.organ->getReceived())
+    const auto boxes = rig.boxes->texts();
+    EXPECT_EQ (boxes.size(), boxesAtCancel.size()) << "a box opened after the Cancel: " << boxes[boxes.size() - 1];
+    EXPECT_EQ (Access::messageBox (*rig.editor), nullptr);
+
+    std::vector<emulator::Message> received;
+    std::vector<emulator::Message>::const_iterator mark;
+    ASSERT_TRUE (rig.organ->waitUntil ([&]
+                                       {
+        received = rig.organ->getReceived();
+        mark = std::find_if (received.cbegin(), received.cend(), [&] (const emulator::Message& m)
+                             { return m.bytes == afterCancel; });
+        return mark != received.cend(); },
+                                       3000));
+    EXPECT_EQ (received.cend() - mark, 1) << "the editor sent more after the Cancel: " << emulator::describe (received.back().bytes);
+    for (const auto& m : received)
         EXPECT_FALSE (m.bytes.size() == 6 && m.bytes[3] == 0x04 && m.bytes[4] == 0x7C) << "no third request";
 }
 

@@ -4,6 +4,7 @@
 // the editor's synchronous boxes answered: the rig that every end-to-end test of the organ
 // link builds on.
 #include "organ-emulator/OrganEmulator.h"
+#include "organ/LinkTimings.h"
 #include "support/MainContentComponentTestAccess.h"
 #include "support/MidiBytes.h"
 #include "support/TestHarness.h"
@@ -77,6 +78,15 @@ public:
 
     /** Calls `action` as the box of this text opens, before the box takes the input. */
     void whenOpened (const juce::String& text, std::function<void()> action) { state->openActions[text] = std::move (action); }
+
+    /** The texts of the boxes in the order they opened. */
+    juce::StringArray texts() const
+    {
+        juce::StringArray texts;
+        for (const auto& s : state->seen)
+            texts.add (s.text);
+        return texts;
+    }
 
     bool sawBox (const juce::String& text) const { return timeOf (text) >= 0; }
     int timesSeen (const juce::String& text) const
@@ -176,6 +186,22 @@ inline emulator::Options organOptions (emulator::Identity identity = {})
     options.identity = identity;
     return options;
 }
+
+/** Every link timer shortened by `factor` while it lives (the test-only factor), for a test of
+    what follows a time-out rather than of its length; made before the rig, so that all the
+    rig's timers start shortened. */
+struct ShortLinkTimes
+{
+    explicit ShortLinkTimes (double f) : factor (f) { orvane::timing::setScale (factor); }
+    ~ShortLinkTimes() { orvane::timing::setScale (1.0); }
+    ShortLinkTimes (const ShortLinkTimes&) = delete;
+    ShortLinkTimes& operator= (const ShortLinkTimes&) = delete;
+
+    /** `ms` of the organ's figures, shortened as the timers are. */
+    int ms (int organMs) const { return (int) (organMs * factor); }
+
+    const double factor;
+};
 
 /** An editor on the virtual ports of a folder of its own, with its boxes watched. */
 struct Rig

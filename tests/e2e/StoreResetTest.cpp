@@ -182,7 +182,8 @@ TEST (StoreReset, ClicksWhileNotConnectedSendNothingAndLeaveTheButtonOff)
 // later than the time-out would have been, still completes the request.
 TEST (StoreReset, SecondClickWhilePendingDropsTheTimeOutButNotTheConfirmation)
 {
-    ConnectedRig rig (delayed (Answer::store, confirmationTimeoutMs + 1000));
+    const ShortLinkTimes shortTimes (0.25);
+    ConnectedRig rig (delayed (Answer::store, shortTimes.ms (confirmationTimeoutMs + 1000)));
     ASSERT_TRUE (rig.connectedOk);
 
     rig.click (store);

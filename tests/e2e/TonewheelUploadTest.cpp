@@ -191,26 +191,54 @@ TEST (TonewheelUpload, RefusalsAbortWithTheOrgansErrorText)
     }
 }
 
-TEST (TonewheelUpload, AnOrganSilentAfterTheUploadEndsWithTheReceiveTimeOut)
+TEST (TonewheelUpload, AnOrganSilentAfterTheUploadOrItsAbortEndsWithTheReceiveTimeOut)
 {
-    UploadRig rig;
-    auto faults = rig.organ->getFaults();
-    faults.setDelay (Answer::ping, emulator::never);   // the reconnection's identity request
-    rig.organ->setFaults (faults);
-    rig.upload (3, patternPayload (300));
+    const ShortLinkTimes shortTimes (0.25);
+    struct Case
+    {
+        const char* what;
+        emulator::Faults faults;
+        juce::String lastUploadBox;   // the upload's last box before the organ is asked again
+    };
+    emulator::Faults threeNaks;
+    threeNaks.nak = { 1, 3, 4 };
+    emulator::Faults organCancels;
+    organCancels.cancel = { emulator::CancelFault::When::afterPacket, 1, 5 };
+    const Case cases[] = {
+        { "completed", {}, transmittingTonewheelText },
+        { "three NAKs", threeNaks, abortedText + "The dsp can not erase flash!" },
+        { "the organ's CANCEL", organCancels, abortedText + "The dsp can not write flash!" },
+    };
 
-    ASSERT_TRUE (rig.waitForBox (receiveFailedText, 12000));
-    const auto received = rig.organ->getReceived();
-    const auto eof = std::find_if (received.cbegin(), received.cend(), [] (const emulator::Message& m)
-                                   { return m.bytes == endOfFile; });
-    ASSERT_NE (eof, received.cend());
-    EXPECT_TRUE (std::any_of (eof, received.cend(), isIdentityRequest)) << "the organ is asked again after the upload";
-    EXPECT_FALSE (rig.boxes->sawBox (lostText)) << "the receive time-out, not the watchdog, ends the link";
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        UploadRig rig (c.faults);
+        auto faults = rig.organ->getFaults();
+        faults.setDelay (Answer::ping, emulator::never);   // the reconnection's identity request
+        rig.organ->setFaults (faults);
+        rig.upload (3, patternPayload (300));
 
-    ASSERT_TRUE (runMessageLoopUntil ([&]
-                                      { return ! rig.connect().getToggleState(); },
-                                      1000));
-    EXPECT_FALSE (rig.editor->isConnected());
+        // The time-out runs from the reconnection, once the upload's last box has gone.
+        ASSERT_TRUE (rig.waitForBox (c.lastUploadBox, 5000));
+        ASSERT_TRUE (rig.waitForBox (receiveFailedText, 6000 + 2000));
+        const auto boxes = rig.boxes->texts();
+        EXPECT_EQ (boxes.indexOf (receiveFailedText), boxes.indexOf (c.lastUploadBox) + 1)
+            << "the receive time-out's box follows the upload's last box:\n"
+            << boxes.joinIntoString ("|\n");
+        EXPECT_FALSE (rig.boxes->sawBox (lostText)) << "the receive time-out, not the watchdog, ends the link";
+
+        const auto received = rig.organ->getReceived();
+        const auto lastOfTransfer = std::find_if (received.crbegin(), received.crend(), [] (const emulator::Message& m)
+                                                  { return m.bytes.size() > 1 && m.bytes[1] == 0x7E; });
+        ASSERT_NE (lastOfTransfer, received.crend());
+        EXPECT_TRUE (std::any_of (received.crbegin(), lastOfTransfer, isIdentityRequest)) << "the organ is asked again after the upload";
+
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+                                          { return ! rig.connect().getToggleState(); },
+                                          1000));
+        EXPECT_FALSE (rig.editor->isConnected());
+    }
 }
 
 TEST (TonewheelUpload, UserCancelStopsTheTransfer)
@@ -278,6 +306,7 @@ TEST (TonewheelUpload, ProgressShowsTheBytesStillToSend)
 
 TEST (TonewheelUpload, LateHandshakesLeaveTheLostConnectionBoxAlone)
 {
+    const ShortLinkTimes shortTimes (0.25);
     emulator::Faults faults;
     faults.unplug = { 0, emulator::never };   // the organ vanishes after the first packet
     UploadRig rig (faults);

@@ -8,6 +8,10 @@
 # - Closing the progress box from the window manager counts as its Cancel.
 # - Quitting with the cancel box or the abort box of an upload open sends nothing.
 # - A store result that opens while the bulk send waits out its 200 ms stays open after it.
+# - An operation-complete that answers the download step of an older search (a late reply's
+#   download left at its third step, then CONNECT) connects nothing: the search ends with its box.
+# - A store's failure that replaced the device-not-found box stays open when the organ's late
+#   reply downloads behind it.
 # Usage: event-order.sh EDITOR EMULATOR   (on a display: tools/with-display.sh)
 set -u
 . "$(dirname "$0")/scenario-lib.sh"
@@ -197,4 +201,62 @@ done
 [ -n "$arranged" ] || scn_fail "the store result never opened within the bulk send's 200 ms"
 scn_step "the store result opened before the bulk send (attempt $attempt) and stayed open after it"
 scn_quit "after the bulk send"
+scn_stop_emulator
+
+#------------------------------------------------------------------------------
+scn_step "an answer to the download step of an older search"
+# The organ answers no identity request on its own and never its third dump request. The
+# reply sent by hand behind the device-not-found box starts a download that stops at step 3;
+# the box's OK leaves CONNECT off with that step pending, and the next CONNECT searches anew.
+scn_start_emulator --identity-answers 0 --ping-answers 0 --delay dump3=never
+scn_start_editor
+scn_mark
+scn_press connect
+expect_box_reading "Device not found"
+scn_emulator_say "send $identity_reply"
+scn_wait_record '<- .*dump request  F0 7D 1E 04 7C F7' 10 || scn_fail "the late reply's download did not reach its third step"
+scn_box_click 1
+scn_wait_no_box 5 || scn_fail "the device-not-found box did not close"
+scn_mark
+scn_press connect
+scn_wait_record '<- .*identity request' 10 || scn_fail "CONNECT sent no identity request"
+# The new search's input is connected before its request went out.
+scn_emulator_say "send F0 7D 1E 05 F7"
+expect_box_reading "Device not found"
+scn_indicator_on && scn_fail "the older search's answer connected the organ"
+scn_box_click 1
+scn_quit "after the older search's answer"
+scn_stop_emulator
+
+#------------------------------------------------------------------------------
+scn_step "a store failure over the device-not-found box, then the organ's late reply"
+# The organ confirms no store and answers one ping only, so that the new search goes
+# unanswered. The identity reply is then sent by hand every half second: the first is the
+# late reply that downloads, the others answer the watchdog's pings, so that only the
+# download or the player could close the box.
+scn_start_emulator --delay store=never --ping-answers 1
+scn_start_editor
+scn_connect
+scn_mark
+scn_press store
+scn_wait_record '<- .*store  F0 7D 1E 03 ' 5 || scn_fail "STORE sent no store request"
+scn_press connect
+scn_wait_until 5 no_connections || scn_fail "CONNECT switched off did not let the organ go"
+scn_press connect
+expect_box_reading "Device not found"
+# The store's time-out (6 s after STORE) replaces it.
+expect_box_reading "Failed to store"
+store_box=$SCN_BOX
+scn_mark
+for _ in $(seq 40); do scn_emulator_say "send $identity_reply"; sleep 0.5; done &
+replies=$!
+scn_wait_until 10 scn_pinged_after_download || scn_fail "the late reply did not connect the organ"
+# The download ended before its first ping.
+scn_window_gone "$store_box" && scn_fail "the completed download closed the store's failure box"
+sleep 0.5
+scn_window_gone "$store_box" && scn_fail "the store's failure box closed after the download"
+kill "$replies"
+wait "$replies" 2>/dev/null
+scn_step "the store's failure box stayed open after the download"
+scn_quit "after the store failure"
 scn_step "passed"

@@ -4,7 +4,8 @@
 # infinities from the organ (download and live) and from project files (opened offline and
 # online); OPEN and the tonewheel load of a FIFO, a folder, a link to /dev/zero, a file one byte
 # over its format's size and an unreadable file; late handshakes after the upload's box was
-# replaced; SAVE into a folder that refuses the write.
+# replaced; SAVE into a folder that refuses the write and to the longest names; a settings file
+# that is a FIFO or of 25 MB.
 # Each case runs in a subshell with its own emulator and editor; every case runs, the failed
 # ones are listed at the end. SCN_ONLY=REGEX runs only the cases whose names match (the file
 # cases need save-refused, which saves the file they start from).
@@ -201,6 +202,20 @@ expect_project_pages()
     done
 }
 
+# The transmit box, photographed once the bulk send has begun and before it ends: the send holds
+# the editor's message thread, so the box must be on the screen, drawn with its text, before it.
+expect_transmit_box_during_send()
+{
+    local shot=$SCN_WORK/transmit.png text
+    scn_wait_record '<- .*bulk send begin' 10 || scn_fail "$1: the bulk send did not begin"
+    scn_find_box && scn_shot "$shot" "" "$SCN_BOX" || scn_fail "$1: no box to photograph during the send"
+    ! scn_has_records '<- .*bulk send end' 1 || scn_fail "$1: the send had ended before its box was photographed"
+    scn_box_outlined "$shot" || scn_fail "$1: the transmit box was not drawn during the send: $shot"
+    text=$(scn_ocr "$shot")
+    grep -q -F "Transmitting all parameters to the device" <<<"$text" || scn_fail "$1: during the send the box read \"$text\""
+    scn_step "$1: the transmit box read \"$text\" during the send"
+}
+
 open_project()
 {
     echo "$1" >"$SCN_DIALOG/answer"
@@ -234,7 +249,7 @@ project_online_case()
     scn_connect
     scn_mark
     open_project "$file"
-    scn_expect_box "Transmitting all parameters"
+    expect_transmit_box_during_send "the project opened while connected"
     scn_wait_record '<- .*bulk send end' 15 || scn_fail "the bulk send did not end"
     scn_wait_no_box 5 || scn_fail "the transmit box stayed open"
     # The organ gets what the file holds, bit for bit.
@@ -293,6 +308,66 @@ save_refused_case()
     expect_idle
     scn_quit
     chmod 755 "$files/locked"
+}
+
+# SAVE to the longest names the file system takes, in letters of one byte and of three: the
+# file is written whole and nothing else is left in its folder.
+save_long_names_case()
+{
+    local files=$SCN_WORK/long cjk name target
+    cjk=$(printf '\xe9\x9f\xb3%.0s' $(seq 82))
+    scn_start_emulator
+    scn_start_editor
+    scn_connect
+    scn_panel_shot "$SCN_WORK/panel.png"
+    for name in "$(printf 'a%.0s' $(seq 251)).hop" "$cjk.hop"; do
+        rm -rf "$files"
+        mkdir -p "$files"
+        target=$files/$name
+        scn_step "SAVE to a name of $(LC_ALL=C; echo "${#name}") bytes"
+        echo "$target" >"$SCN_DIALOG/answer"
+        scn_press save
+        scn_wait_until 10 test -s "$target" || { scn_find_box && scn_fail "SAVE showed \"$(scn_box_text)\""; scn_fail "SAVE wrote no file"; }
+        sleep 0.3
+        scn_no_box || scn_fail "a SAVE that wrote showed a box"
+        [ "$(stat -c %s "$target")" = 416 ] || scn_fail "the project file holds $(stat -c %s "$target") bytes"
+        [ "$(od -An -tx1 -N4 "$target" | xargs)" = "63 19 07 27" ] || scn_fail "the project file starts without its magic"
+        [ "$(ls -A "$files" | wc -l)" = 1 ] || scn_fail "SAVE left $(ls -A "$files" | wc -l) files in the folder"
+        scn_expect_panel "$SCN_WORK/panel.png" "SAVE to a long name"
+    done
+    scn_quit
+}
+
+# A well-formed settings file of 25 MB with as many keys as that takes.
+many_keys()
+{
+    awk 'BEGIN { print "<?xml version=\"1.0\"?>\n<PROPERTIES>"
+                 for (i = 0; n < 25 * 1024 * 1024; i++) {
+                     line = sprintf("<VALUE name=\"Key%d\" val=\"1\"/>", i)
+                     print line
+                     n += length(line) + 1
+                 }
+                 print "</PROPERTIES>" }'
+}
+
+# A settings file that is no plain file, or far too large for one: the editor starts with its
+# defaults, connects, and leaves the file as it found it.
+settings_file_case()
+{
+    local file="$SCN_WORK/home/.config/Settings/Orvane Editor.settings" before start
+    mkdir -p "$(dirname "$file")"
+    eval "$1"
+    # Its type, size, inode and content: a save would rename a new file over it.
+    before="$(stat -c '%F %s %i' "$file") $( [ -f "$file" ] && md5sum <"$file")"
+    scn_start_emulator
+    start=$(date +%s%N)
+    scn_start_editor
+    scn_step "the panel was painted $(( ($(date +%s%N) - start) / 1000000 )) ms after the start"
+    scn_connect
+    expect_idle
+    scn_quit
+    [ "$(stat -c '%F %s %i' "$file") $( [ -f "$file" ] && md5sum <"$file")" = "$before" ] \
+        || scn_fail "the settings file was changed: $before, now $(stat -c '%F %s %i' "$file")"
 }
 
 # name | how x.EXT is made (SIZE is the format's limit + 1, VALID a good file) | what OPEN shows |
@@ -418,6 +493,9 @@ late_ack_case()
 #==============================================================================
 
 run_case save-refused save_refused_case
+run_case save-long-names save_long_names_case
+run_case settings-fifo settings_file_case 'mkfifo "$file"'
+run_case settings-25-mb settings_file_case 'many_keys >"$file"'
 for entry in "${value_cases[@]}"; do
     IFS='|' read -r name options lines section subpage bars row index <<<"$entry"
     run_case "$name" value_case "$options" "$lines" "$section" "$subpage" "$bars" "$row" "$index"

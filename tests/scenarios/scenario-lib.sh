@@ -38,6 +38,7 @@
 # Message boxes (windows titled "Orvane Editor")
 #   scn_wait_box [SECONDS]           waits for a box; sets SCN_BOX
 #   scn_wait_no_box [SECONDS]        waits until no box is on screen
+#   scn_box_outlined FILE            whether a shot of a box shows its outline: it was drawn
 #   scn_expect_box WORD...           waits for a box and fails unless its text has every WORD
 #   scn_box_click N                  clicks the box's N-th button from the left
 #   scn_panel_shot FILE              the whole panel, the pointer parked
@@ -424,10 +425,14 @@ scn_wait_no_box() { scn_wait_until "${1:-10}" scn_no_box; }
 # would pass for buttons and whose captions for the box's text.
 scn_box_drawn()
 {
+    scn_shot "$SCN_WORK/box.png" "" "$SCN_BOX" && scn_box_outlined "$SCN_WORK/box.png"
+}
+
+scn_box_outlined()
+{
     local height
-    scn_shot "$SCN_WORK/box.png" "" "$SCN_BOX" || return 1
-    height=$(identify -format '%h' "$SCN_WORK/box.png" 2>/dev/null) || return 1
-    scn_pixel_is "$SCN_WORK/box.png" 0 $((height / 2)) 000000
+    height=$(identify -format '%h' "$1" 2>/dev/null) || return 1
+    scn_pixel_is "$1" 0 $((height / 2)) 000000
 }
 
 # The box's text, read once its window has been painted.

@@ -233,30 +233,26 @@ TEST (CustomComboBox, GainingTheFocusDoesNotRepaint)
                                       5000));
 }
 
-TEST (CustomWidgets, EachWidgetOwnsItsLookAndDeletesIt)
+// That each widget deletes its look is left to the leak detectors, as the framework forbids a
+// reference to a look that outlives it: LeakSanitizer (make test-asan) and the framework's own
+// detector (make test-debug) report a look that this case's process leaves behind.
+TEST (CustomWidgets, EachWidgetOwnsItsLook)
 {
-    juce::WeakReference<juce::LookAndFeel> comboLook, alertLook;
-    {
-        CustomComboBox box, other;
-        CustomAlertWindow alert ("Orvane Editor"), otherAlert ("Orvane Editor");
-        comboLook = box.lookAndFeel;
-        alertLook = alert.lookAndFeel;
+    CustomComboBox box, other;
+    CustomAlertWindow alert ("Orvane Editor"), otherAlert ("Orvane Editor");
 
-        EXPECT_EQ (&box.getLookAndFeel(), box.lookAndFeel);
-        EXPECT_EQ (&alert.getLookAndFeel(), alert.lookAndFeel);
+    EXPECT_EQ (&box.getLookAndFeel(), box.lookAndFeel);
+    EXPECT_EQ (&alert.getLookAndFeel(), alert.lookAndFeel);
 
-        box.lookAndFeel->popupMenuFont = juce::Font (25.0f);
-        box.lookAndFeel->setColour (juce::PopupMenu::backgroundColourId, juce::Colours::red);
-        alert.lookAndFeel->font = juce::Font (30.0f);
-        alert.lookAndFeel->setColour (juce::TextButton::buttonColourId, juce::Colours::red);
+    box.lookAndFeel->popupMenuFont = juce::Font (25.0f);
+    box.lookAndFeel->setColour (juce::PopupMenu::backgroundColourId, juce::Colours::red);
+    alert.lookAndFeel->font = juce::Font (30.0f);
+    alert.lookAndFeel->setColour (juce::TextButton::buttonColourId, juce::Colours::red);
 
-        EXPECT_EQ (other.lookAndFeel->popupMenuFont.getHeight(), juce::Font().getHeight());
-        EXPECT_NE (other.getLookAndFeel().findColour (juce::PopupMenu::backgroundColourId), juce::Colours::red);
-        EXPECT_EQ (otherAlert.lookAndFeel->font.getHeight(), juce::Font().getHeight());
-        EXPECT_NE (otherAlert.getLookAndFeel().findColour (juce::TextButton::buttonColourId), juce::Colours::red);
-    }
-    EXPECT_EQ (comboLook.get(), nullptr);
-    EXPECT_EQ (alertLook.get(), nullptr);
+    EXPECT_EQ (other.lookAndFeel->popupMenuFont.getHeight(), juce::Font().getHeight());
+    EXPECT_NE (other.getLookAndFeel().findColour (juce::PopupMenu::backgroundColourId), juce::Colours::red);
+    EXPECT_EQ (otherAlert.lookAndFeel->font.getHeight(), juce::Font().getHeight());
+    EXPECT_NE (otherAlert.getLookAndFeel().findColour (juce::TextButton::buttonColourId), juce::Colours::red);
 }
 
 TEST (CustomAlertWindow, SizesFollowTheFont)

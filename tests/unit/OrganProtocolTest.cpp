@@ -261,6 +261,24 @@ TEST_F (OrganMessages, NothingGoesOutWithoutAnOutputOrForAnIndexOutsideTheSet)
     EXPECT_EQ (MainContentComponentTestAccess::projectImage (editor).toBytes(), before);
 }
 
+// What the editor would answer or send on its own, were it still listening: an accepted
+// identity asks for the first dump, an edit goes out, an output put in place carries it.
+TEST_F (OrganMessages, AfterTheWindowsCloseRequestNothingReachesTheOrgan)
+{
+    editor.letGoOfOrgan();
+
+    MainContentComponentTestAccess::receive (editor, orvane::test::midi ({ 0xF0, 0x7D, 0x1E, 0x07, 0x05, 0x03, 0x00, 0x01, 0x02, 0x00, 0xF7 }));
+    editor.sendParameter (5);
+    editor.sendParameter (90);
+    const auto later = MainContentComponentTestAccess::recordOutput (editor);
+    editor.sendToOrgan (orvane::protocol::identityRequestMessage());
+
+    EXPECT_EQ (MainContentComponentTestAccess::pendingOperation (editor).load(), downloadStep1);   // it did answer
+    EXPECT_TRUE (sent->get().empty());
+    EXPECT_TRUE (later->get().empty());
+    EXPECT_FALSE (MainContentComponentTestAccess::midiOutput (editor).isOpen());
+}
+
 TEST_F (OrganMessages, FloatFormOnAnyOutputSendsTheIndexLow14Bits)
 {
     MainContentComponent::sendFloatParameter (&MainContentComponentTestAccess::midiOutput (editor), 200, 0.0f);

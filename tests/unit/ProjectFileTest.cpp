@@ -54,6 +54,44 @@ TEST (ProjectFile, SavedFileOpensToTheSameImageAndReplacesAnOlderFileWhole)
     EXPECT_EQ (bytesOf (opened), bytesOf (saved));
 }
 
+TEST (ProjectFile, EveryNameTheFileSystemTakesIsSavedWholeAndAlone)
+{
+    // The file system takes names of up to 255 bytes; the temporary file must fit beside the
+    // longest of them, in letters of one byte and of three.
+    const juce::String cjk (juce::CharPointer_UTF8 ("\xe9\x9f\xb3"));   // U+97F3, three bytes
+    const std::vector<juce::String> names {
+        "x",
+        juce::String::repeatedString ("a", 196) + ".hop",
+        juce::String::repeatedString ("a", 237) + ".hop",
+        juce::String::repeatedString ("a", 238) + ".hop",
+        juce::String::repeatedString ("a", 246) + ".hop",
+        juce::String::repeatedString ("a", 251) + ".hop",
+        juce::String::repeatedString (cjk, 82) + ".hop",
+    };
+
+    ProjectImage saved;
+    fillDistinct (saved, 1, 1);
+    for (const auto& name : names)
+    {
+        const auto what = juce::String (name.length()) + " letters, " + juce::String (name.getNumBytesAsUTF8()) + " bytes";
+        const test::TemporaryFolder folder;
+        const auto file = folder.get().getChildFile (name);
+        if (! writeProjectFile (saved, file))
+        {
+            ADD_FAILURE() << "a name of " << what << " was not saved";
+            continue;
+        }
+
+        juce::MemoryBlock data;
+        ASSERT_TRUE (file.loadFileAsData (data)) << what;
+        const auto* d = static_cast<const uint8_t*> (data.getData());
+        EXPECT_EQ (std::vector<uint8_t> (d, d + data.getSize()), bytesOf (saved)) << what;
+        const auto left = folder.get().findChildFiles (juce::File::findFilesAndDirectories, false, "*");
+        ASSERT_EQ (left.size(), 1) << what << ": a temporary file is left beside it";
+        EXPECT_EQ (left[0], file) << what;
+    }
+}
+
 TEST (ProjectFile, SaveThatCannotWriteReportsFailureAndCreatesNothing)
 {
     const test::TemporaryFolder folder;

@@ -1,9 +1,12 @@
+#include "support/FreezeAlarm.h"
 #include "support/MainContentComponentTestAccess.h"
+#include "support/NonRegularFiles.h"
 #include "support/TestHarness.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 using Access = MainContentComponentTestAccess;
 
@@ -62,6 +65,17 @@ protected:
         Access::writeSettings (editor);
     }
 
+    /** The file's type and size as the folder shows it, the link itself for a link. */
+    std::pair<mode_t, off_t> kindAndSize() const
+    {
+        struct stat status
+        {
+        };
+        if (::lstat (settingsFile().getFullPathName().toRawUTF8(), &status) != 0)
+            return { 0, 0 };
+        return { status.st_mode & S_IFMT, status.st_size };
+    }
+
     orvane::test::TemporaryFolder home;
     juce::String previousHome;
 };
@@ -72,6 +86,16 @@ const char* const handWritten = "<?xml version=\"1.0\"?>\n"
                                 "  <VALUE name=\"midiinputindex\" val=\"2\"/>\n"
                                 "  <VALUE name=\"MIDIOUTPUTINDEX\" val=\"5\"/>\n"
                                 "</PROPERTIES>\n";
+
+/** A well-formed file that stores input 2 and output 5, padded with a comment to `size` bytes
+    (on one line: writing it by hand turns each line end into two bytes). */
+juce::String paddedFile (int size)
+{
+    const juce::String head ("<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"MidiInputIndex\" val=\"2\"/>"
+                             "<VALUE name=\"MidiOutputIndex\" val=\"5\"/><!-- ");
+    const juce::String tail (" --></PROPERTIES>");
+    return head + juce::String::repeatedString ("x", size - head.length() - tail.length()) + tail;
+}
 }   // namespace
 
 TEST_F (SettingsTest, FirstStartHasNoPortsAndWritesNothing)
@@ -128,4 +152,48 @@ TEST_F (SettingsTest, TheNextStartReadsWhatAConnectionWrote)
     MainContentComponent editor;
     EXPECT_EQ (Access::inIdx (editor), 4);
     EXPECT_EQ (Access::outIdx (editor), 1);
+}
+
+TEST_F (SettingsTest, APlainFileIsReadUpTo64KiBAndALargerOneIsNeitherReadNorReplaced)
+{
+    struct Case
+    {
+        int size;
+        bool read;
+    };
+    for (const auto& c : { Case { 64 * 1024, true }, Case { 64 * 1024 + 1, false }, Case { 25 * 1024 * 1024, false } })
+    {
+        writeFileByHand (paddedFile (c.size));
+        ASSERT_EQ (settingsFile().getSize(), c.size);
+        MainContentComponent editor;
+        EXPECT_EQ (Access::inIdx (editor), c.read ? 2 : -1) << c.size << " bytes";
+        EXPECT_EQ (Access::outIdx (editor), c.read ? 5 : -1) << c.size << " bytes";
+
+        completeConnection (editor, 4, 1);
+        if (c.read)
+            EXPECT_EQ (storedPair(), std::make_pair (juce::String ("4"), juce::String ("1")));
+        else
+            EXPECT_TRUE (settingsFile().loadFileAsString() == paddedFile (c.size)) << c.size << " bytes: the file was replaced";
+    }
+}
+
+TEST_F (SettingsTest, AFileThatIsNoPlainFileIsNeitherReadNorReplacedAndTheEditorStarts)
+{
+    using namespace orvane::test;
+    ASSERT_TRUE (settingsFile().getParentDirectory().createDirectory());
+    for (auto kind : allSpecialFiles)
+    {
+        ASSERT_TRUE (makeSpecialFile (settingsFile(), kind)) << describe (kind);
+        const auto before = kindAndSize();
+        {
+            // A FIFO would hold the constructor for ever, a link to /dev/zero read without end.
+            const FreezeAlarm alarm (juce::String ("settings file: ") + describe (kind), (int) scaled (60));
+            MainContentComponent editor;
+            EXPECT_EQ (Access::inIdx (editor), -1) << describe (kind);
+            EXPECT_EQ (Access::outIdx (editor), -1) << describe (kind);
+            completeConnection (editor, 4, 1);
+        }
+        EXPECT_EQ (kindAndSize(), before) << describe (kind) << ": the settings file was replaced";
+        ASSERT_TRUE (settingsFile().deleteRecursively()) << describe (kind);
+    }
 }

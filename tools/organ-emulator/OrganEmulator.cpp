@@ -267,7 +267,9 @@ struct OrganEmulator::Impl
             anomalies.add ("socket path too long: " + juce::String (path));
             return nullptr;
         }
-        auto socket = std::make_shared<Fd> (::socket (AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+        // Non-blocking: a connection that a packet's record took first leaves the I/O thread's
+        // accept with nothing to wait for.
+        auto socket = std::make_shared<Fd> (::socket (AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
         ::unlink (path.c_str());   // a stale socket file of an earlier run
         if (socket->fd < 0
             || ::bind (socket->fd, reinterpret_cast<const sockaddr*> (&address), sizeof (address)) != 0
@@ -407,19 +409,45 @@ struct OrganEmulator::Impl
 
     void accept (const Watched& w)
     {
-        const int fd = ::accept4 (w.fd->fd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
-            return;
-        auto connection = std::make_shared<Fd> (fd);
-        const timeval timeout { sendTimeoutMs / 1000, (sendTimeoutMs % 1000) * 1000 };
-        ::setsockopt (fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof (timeout));
-
         const std::lock_guard<std::mutex> guard (lock);
         auto& pair = pairs[(size_t) w.pair];
         const bool isInput = w.role == Role::listenIn;
         if ((isInput ? pair.listenIn : pair.listenOut) == w.fd)   // not unplugged meanwhile
-            (isInput ? pair.inputs : pair.outputs).push_back (std::move (connection));
-        changed();
+            acceptWaitingLocked (pair, isInput);
+    }
+
+    /** Takes every connection waiting on the pair's listening socket of that side. */
+    void acceptWaitingLocked (PortPair& pair, bool input)
+    {
+        const auto& listener = input ? pair.listenIn : pair.listenOut;
+        if (listener == nullptr)
+            return;
+        for (int fd; (fd = ::accept4 (listener->fd, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;)
+        {
+            const timeval timeout { sendTimeoutMs / 1000, (sendTimeoutMs % 1000) * 1000 };
+            ::setsockopt (fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof (timeout));
+            (input ? pair.inputs : pair.outputs).push_back (std::make_shared<Fd> (fd));
+            changed();
+        }
+    }
+
+    /** The pairs whose input the editor holds open now. A round of the I/O thread serves the
+        sockets one after another, so a connect or a hang-up that came before the packet being
+        read may still wait further down the round: it is taken here first. */
+    juce::StringArray openInputs()
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        juce::StringArray names;
+        for (auto& pair : pairs)
+        {
+            acceptWaitingLocked (pair, true);
+            pair.inputs.erase (std::remove_if (pair.inputs.begin(), pair.inputs.end(), [] (const FdPtr& c)
+                                               { return hasHungUp (c->fd); }),
+                               pair.inputs.end());
+            if (! pair.inputs.empty())
+                names.add (pair.options.name);
+        }
+        return names;
     }
 
     void readFrom (const Watched& w, std::vector<uint8_t>& buffer)
@@ -474,7 +502,7 @@ struct OrganEmulator::Impl
 
     void handlePacket (int pairIndex, Bytes packet)
     {
-        Message message { juce::Time::getMillisecondCounterHiRes(), pairs[(size_t) pairIndex].options.name, std::move (packet) };
+        Message message { juce::Time::getMillisecondCounterHiRes(), pairs[(size_t) pairIndex].options.name, std::move (packet), openInputs() };
         if (options.monitor)
             options.monitor (message, false);
 
@@ -863,7 +891,7 @@ struct OrganEmulator::Impl
         for (const auto& c : connections)
             ::send (c->fd, packet.data(), packet.size(), MSG_NOSIGNAL);
 
-        Message message { sentAt, port, std::move (packet) };
+        Message message { sentAt, port, std::move (packet), {} };
         if (options.monitor)
             options.monitor (message, true);
         const std::lock_guard<std::mutex> guard (lock);

@@ -110,6 +110,9 @@ struct Message
     double timeMs = 0;   // juce::Time::getMillisecondCounterHiRes(): as read, or just before sending
     juce::String port;   // the port pair's name
     Bytes bytes;
+    /** Received messages: the port pairs whose input (.in) the editor held open as the message
+        was read, which tells the pair that a search step tried. */
+    juce::StringArray openInputs;
 };
 
 struct Options

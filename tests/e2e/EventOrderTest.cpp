@@ -346,6 +346,7 @@ TEST (EventOrder, AnOlderSearchsAnswerQueuedBehindTheNewReplyMovesNoStep)
                                       2000));
     EXPECT_EQ (pending(), downloadStep1);
     EXPECT_TRUE (Access::isTimerRunning (*rig.editor, receiveTimer));
+    EXPECT_FALSE (rig.editor->isConnected()) << "connected without the organ's first dump";
 }
 
 // A refused identity reply ends the link whole wherever it comes: the download that an earlier
@@ -406,7 +407,7 @@ TEST (EventOrder, ARefusedIdentityEndsTheLinkWhole)
         }
         else
         {
-            ASSERT_TRUE (rig.waitConnected());
+            ASSERT_TRUE (rig.waitConnected (8000));
             rig.organ->setIdentity (tooNew);   // the pings meanwhile only answer the watchdog
             rig.boxes->keepOpen().add (transmittingTonewheelText);
             const auto file = rig.folder.get().getChildFile ("wheel.otw");

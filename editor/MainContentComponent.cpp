@@ -21,7 +21,7 @@ void MainContentComponent::handleMessage (const juce::Message& message)
 
     switch (internal->type)
     {
-        case InternalMessage::operationComplete: handleOperationComplete(); break;
+        case InternalMessage::operationComplete: handleOperationComplete ((uint32_t) internal->param); break;
         case InternalMessage::parameterChanged: updateControlForParameter (internal->param); break;
         case InternalMessage::slotNameChanged: renameTonewheelSlotItem (internal->param); break;
         case InternalMessage::identityCheckFailed: showDeviceCheckError (internal->param); break;

@@ -155,7 +155,7 @@ private:
     void giveUpDownload();
     void closeSearchBox();
     void cancelTonewheelUpload();
-    void handleOperationComplete();
+    void handleOperationComplete (uint32_t search);
     bool advanceOperation (PendingOperation from, PendingOperation to);
     void completeDownload();
     void showDeviceCheckError (int reason);
@@ -378,7 +378,9 @@ private:
     // meanwhile keeps its text until the player closes it.
     juce::Component::SafePointer<CustomAlertWindow> searchBox;
     // Advanced by each CONNECT that starts a search; an identity reply (MIDI input thread)
-    // records the search that it ended, so that a step still due then does nothing.
+    // records the search that it ended, so that a step still due then does nothing. Each
+    // operation-complete message carries the search of the input that delivered it, so that
+    // only the answers of the search whose reply started a download move it on.
     std::atomic<uint32_t> searchGeneration { 0 };
     std::atomic<uint32_t> answeredSearch { 0 };
     // The bulk send's transmit box: the bulk send closes it alone.

@@ -43,6 +43,10 @@ void MainContentComponent::handleIdentityReply (const orvane::protocol::Identity
                                                         projectImage.hardwareRevision);
     if (reason != orvane::identity::accepted)
     {
+        // Ends whatever the time-out guards: a download that an earlier reply of this search
+        // started, or the reconnection after an upload, which this reply answers. Stopped
+        // here, like the search, so that it cannot fire before the refusal's box.
+        stopTimer (receiveTimer);
         post (InternalMessage::identityCheckFailed, reason);
         return;
     }
@@ -60,20 +64,32 @@ bool MainContentComponent::advanceOperation (PendingOperation from, PendingOpera
     return pendingOperation.compare_exchange_strong (from, to);
 }
 
-void MainContentComponent::handleOperationComplete()
+// `search` is the search whose input delivered the message. A store or reset is not tied to a
+// search: its request runs on across CONNECT, so any search's message confirms it. A download
+// step moves on only for the search whose accepted identity started the download. The step is
+// read first: the reply that set step 1 wrote answeredSearch before it, so the search read
+// next is the step's own, and an older search's message, still queued when that reply came,
+// does not pass for one of its answers.
+void MainContentComponent::handleOperationComplete (uint32_t search)
 {
     using namespace orvane::protocol;
 
-    if (advanceOperation (downloadStep1, downloadStep2))
+    const auto pending = pendingOperation.load();
+    if (pending == storeOperation || pending == resetOperation)
+    {
+        if (advanceOperation (pending, noOperation))
+            storeOrResetConfirmed (pending);
+        return;
+    }
+    if (pending == noOperation || search != answeredSearch.load())
+        return;
+
+    if (pending == downloadStep1 && advanceOperation (downloadStep1, downloadStep2))
         sendToOrgan (dumpRequestFor (secondDump));
-    else if (advanceOperation (downloadStep2, downloadStep3))
+    else if (pending == downloadStep2 && advanceOperation (downloadStep2, downloadStep3))
         sendToOrgan (dumpRequestFor (thirdDump));
-    else if (advanceOperation (downloadStep3, noOperation))
+    else if (pending == downloadStep3 && advanceOperation (downloadStep3, noOperation))
         completeDownload();
-    else if (advanceOperation (storeOperation, noOperation))
-        storeOrResetConfirmed (storeOperation);
-    else if (advanceOperation (resetOperation, noOperation))
-        storeOrResetConfirmed (resetOperation);
 }
 
 void MainContentComponent::completeDownload()
@@ -93,7 +109,11 @@ void MainContentComponent::showDeviceCheckError (int reason)
     if (text.isEmpty())
         return;
 
+    // Off without the click's handler, so the ports stay open. The panel goes off with it: a
+    // reconnection after an upload still shows the organ, and a download that completed
+    // while the refusal was on its way has connected it.
     switchButtonOff (connectButton);
+    setConnected (false);
     showMessageBox (messageBoxTitle, text, "OK", 1, {}, 0, nullptr);
 }
 

@@ -44,7 +44,9 @@ void MainContentComponent::handleIncomingMidiMessage (juce::MidiInput*, const ju
             break;
 
         case Kind::operationComplete:
-            post (InternalMessage::operationComplete, protocol::operationComplete);
+            // Tagged with the search whose input delivers it: CONNECT advances the search only
+            // once the old input is gone, so an answer to an older search's step keeps its tag.
+            post (InternalMessage::operationComplete, (int32_t) searchGeneration.load());
             break;
 
         case Kind::identityReply:

@@ -1,10 +1,14 @@
 // Orders of events that a hand cannot time: a box that opens while the bulk send waits out its
 // 200 ms behind the transmit box; a search started while a late reply's download is pending; a
 // reply that the old input is still handling when CONNECT is clicked; a download that ends
-// behind a box that replaced the device-not-found box; an answer to a step of an older search.
+// behind a box that replaced the device-not-found box; an answer to a step of an older search,
+// also one still queued when the new search's reply came; a refused identity after an accepted
+// one or in the reconnection after an upload.
 #include "EditorRig.h"
 
 #include "organ/ProjectFile.h"
+
+#include <optional>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -273,4 +277,163 @@ TEST (EventOrder, AnAnswerToAStepOfAnOlderSearchConnectsNothing)
     EXPECT_TRUE (searchEnded);
     EXPECT_FALSE (everConnected);
     EXPECT_FALSE (rig.editor->isConnected());
+}
+
+namespace
+{
+/** Waits for a condition with the message loop standing still, so that what the MIDI input
+    thread posts meanwhile stays queued; false when the time passes first. */
+bool waitWithLoopStill (const std::function<bool()>& condition, int timeoutMs)
+{
+    const double end = now() + scaled (timeoutMs);
+    while (! condition())
+    {
+        if (now() > end)
+            return false;
+        juce::Thread::sleep (1);
+    }
+    return true;
+}
+}   // namespace
+
+// An operation-complete that the old input posted before CONNECT is handled only after the new
+// search's identity reply has set step 1: it answers nothing of the new download, which must
+// wait for its own first answer.
+TEST (EventOrder, AnOlderSearchsAnswerQueuedBehindTheNewReplyMovesNoStep)
+{
+    Rig rig;
+    auto options = organOptions();
+    // The test sends every identity reply, and the first dump request is never answered: each
+    // download stays at the step that its reply set.
+    options.faults.identityAnswers = 0;
+    options.faults.setDelay (emulator::Answer::dumpStep1, emulator::never);
+    rig.startOrgan (options);
+    rig.startEditor();
+    rig.clickConnect();
+    ASSERT_TRUE (rig.waitForBox (notFoundText, (int) scaled (4000)));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return ! rig.connect().getToggleState(); },
+                                      (int) scaled (4000)));
+    const auto pending = [&]
+    { return rig.editor->getPendingOperation(); };
+
+    // On the ports left open: an operation-complete, then a late reply whose download shows
+    // that the input has taken both; the operation-complete is still queued.
+    rig.organ->sendRaw (operationComplete);
+    rig.organ->sendRaw (identityReply);
+    ASSERT_TRUE (waitWithLoopStill ([&]
+                                    { return pending() == downloadStep1; },
+                                    5000));
+
+    const auto requestsBefore = rig.pingsReceived().size();
+    rig.connect().setToggleState (true, juce::sendNotification);
+    ASSERT_EQ (pending(), noOperation);
+    // The organ has read the new search's request, so it has taken the input opened before it.
+    ASSERT_TRUE (waitWithLoopStill ([&]
+                                    { return rig.pingsReceived().size() > requestsBefore; },
+                                    5000));
+    rig.organ->sendRaw (identityReply);
+    ASSERT_TRUE (waitWithLoopStill ([&]
+                                    { return pending() == downloadStep1; },
+                                    5000));
+
+    // The queued operation-complete is handled before this.
+    bool drained = false;
+    juce::MessageManager::callAsync ([&]
+                                     { drained = true; });
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return drained; },
+                                      2000));
+    EXPECT_EQ (pending(), downloadStep1);
+    EXPECT_TRUE (Access::isTimerRunning (*rig.editor, receiveTimer));
+    EXPECT_FALSE (rig.editor->isConnected()) << "connected without the organ's first dump";
+}
+
+// A refused identity reply ends the link whole wherever it comes: the download that an earlier
+// reply of the same search started, or the reconnection after an upload (its end, or the
+// player's Cancel), which still shows the organ. As the refusal's box opens, the panel agrees
+// with it and no time-out is left to put "Communication error!" over it.
+TEST (EventOrder, ARefusedIdentityEndsTheLinkWhole)
+{
+    const juce::String refusedText ("  The Editor is out of date. Please, download the latest version.  ");
+    const emulator::Identity tooNew { 6, 3, 0, 1, 2, 0 };
+
+    enum class When
+    {
+        duringTheDownload,
+        afterTheUploadsEnd,
+        afterTheUploadsCancel
+    };
+    struct Case
+    {
+        const char* name;
+        When when;
+    };
+    for (const Case& c : { Case { "after an accepted reply of the same search", When::duringTheDownload },
+                           Case { "in the reconnection after the upload's end", When::afterTheUploadsEnd },
+                           Case { "in the reconnection after the upload's Cancel", When::afterTheUploadsCancel } })
+    {
+        SCOPED_TRACE (c.name);
+        Rig rig;
+        auto options = organOptions();
+        if (c.when == When::duringTheDownload)
+            options.faults.setDelay (emulator::Answer::dumpStep1, emulator::never);
+        if (c.when == When::afterTheUploadsCancel)
+            options.faults.setDelay (emulator::Answer::fileDumpPacket, emulator::never);
+        rig.startOrgan (options);
+        rig.startEditor();
+
+        struct Seen
+        {
+            bool receiveTimer, watchdog, connectOn, connected;
+            juce::String model, firmware;
+        };
+        std::optional<Seen> seen;
+        rig.boxes->whenOpened (refusedText, [&]
+                               {
+            auto& e = *rig.editor;
+            seen = Seen { Access::isTimerRunning (e, receiveTimer), Access::isTimerRunning (e, watchdogTimer),
+                          rig.connect().getToggleState(), e.isConnected(), Access::modelLabel (e).getText(),
+                          Access::firmwareLabel (e).getText() }; });
+        rig.clickConnect();
+
+        if (c.when == When::duringTheDownload)
+        {
+            ASSERT_TRUE (runMessageLoopUntil ([&]
+                                              { return rig.editor->getPendingOperation() == downloadStep1; },
+                                              (int) scaled (4000)));
+            const auto& id = tooNew;
+            rig.organ->sendRaw ({ 0xF0, 0x7D, 0x1E, 0x07, id.protocol, id.model, id.revision, id.release, id.build1, id.build2, 0xF7 });
+        }
+        else
+        {
+            ASSERT_TRUE (rig.waitConnected (8000));
+            rig.organ->setIdentity (tooNew);   // the pings meanwhile only answer the watchdog
+            rig.boxes->keepOpen().add (transmittingTonewheelText);
+            const auto file = rig.folder.get().getChildFile ("wheel.otw");
+            emulator::Bytes bytes { 0x63, 0x19, 0x07, 0x27 };
+            bytes.resize (64 + 300, 0x11);
+            ASSERT_TRUE (file.replaceWithData (bytes.data(), bytes.size()));
+            Access::uploadTonewheelFile (*rig.editor, 4, file);
+            if (c.when == When::afterTheUploadsCancel)
+            {
+                ASSERT_TRUE (rig.organ->waitUntil ([&]
+                                                   { return rig.organ->getFileDump().packetsAccepted == 1; },
+                                                   (int) scaled (5000)));
+                auto* progress = Access::messageBox (*rig.editor);
+                ASSERT_NE (progress, nullptr);
+                progress->exitModalState (2);   // its Cancel button
+            }
+        }
+
+        ASSERT_TRUE (rig.waitForBox (refusedText, (int) scaled (8000)));
+        ASSERT_TRUE (seen.has_value());
+        EXPECT_FALSE (seen->receiveTimer) << "the receive time-out runs on";
+        EXPECT_FALSE (seen->watchdog);
+        EXPECT_FALSE (seen->connectOn);
+        EXPECT_FALSE (seen->connected);
+        EXPECT_EQ (seen->model, "") << "the indicator and labels still show the organ";
+        EXPECT_EQ (seen->firmware, "");
+        EXPECT_EQ (rig.editor->getPendingOperation(), noOperation);
+    }
 }

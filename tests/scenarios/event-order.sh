@@ -12,6 +12,8 @@
 #   download left at its third step, then CONNECT) connects nothing: the search ends with its box.
 # - A store's failure that replaced the device-not-found box stays open when the organ's late
 #   reply downloads behind it.
+# - An identity refused in the reconnection after an upload leaves the panel disconnected
+#   (indicator, labels and CONNECT off), with no receive time-out after the refusal's box.
 # Usage: event-order.sh EDITOR EMULATOR   (on a display: tools/with-display.sh)
 set -u
 . "$(dirname "$0")/scenario-lib.sh"
@@ -259,4 +261,24 @@ kill "$replies"
 wait "$replies" 2>/dev/null
 scn_step "the store's failure box stayed open after the download"
 scn_quit "after the store failure"
+scn_stop_emulator
+
+#------------------------------------------------------------------------------
+scn_step "an identity refused in the reconnection after an upload"
+# From the upload on, the organ's replies name a protocol too new: while connected they only
+# answer the watchdog, the reconnection's reply is refused.
+scn_start_emulator
+scn_start_editor
+scn_panel_shot "$SCN_WORK/disconnected.png"
+scn_connect
+scn_emulator_say "identity 6,3,0,1,2,0"
+start_upload
+scn_wait_record '<- .*EOF' 10 || scn_fail "the upload did not end"
+expect_box_reading "Editor" "out of date"
+scn_box_click 1
+scn_expect_panel "$SCN_WORK/disconnected.png" "the refused reconnection (indicator, labels and CONNECT off)"
+# The reconnection's receive time-out, started at the upload's end, would have come by now.
+sleep "$(scn_time 6)"
+scn_no_box || scn_fail "a box followed the refusal's: $(scn_box_text)"
+scn_quit "after the refused reconnection"
 scn_step "passed"

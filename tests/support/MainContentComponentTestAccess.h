@@ -47,6 +47,7 @@ struct MainContentComponentTestAccess
     static void fireTimer (MainContentComponent& c, int timer) { c.timerCallback (timer); }
     static auto& inIdx (MainContentComponent& c) { return c.inIdx; }
     static auto& outIdx (MainContentComponent& c) { return c.outIdx; }
+    static auto& searchGeneration (MainContentComponent& c) { return c.searchGeneration; }
 
     // Store and reset.
     static juce::Button& storeButton (MainContentComponent& c) { return c.storeButton; }

@@ -282,13 +282,15 @@ TEST_F (Reception, SlotNamesForMissingSlotsOrWithoutTheirEndAreIgnored)
     expectUnchangedAndSilent (messages);
 }
 
+// Each carries the search whose input delivered it, so that an older search's answer is known.
 TEST_F (Reception, OperationCompleteIsPostedWhateverIsPending)
 {
+    Access::searchGeneration (editor) = 7;
     for (const auto pending : { noOperation, downloadStep1, downloadStep2, downloadStep3, storeOperation, resetOperation })
     {
         setPending (pending);
         receive ({ { 0xF0, 0x7D, 0x1E, 0x05, 0xF7 }, { 0xF0, 0x7D, 0x1E, 0x05, 0x01, 0x7F, 0xF7 } });
-        const Post complete { InternalMessage::operationComplete, 5 };
+        const Post complete { InternalMessage::operationComplete, 7 };
         EXPECT_EQ (editor.takePosts(), (std::vector<Post> { complete, complete })) << pending;
         EXPECT_EQ (editor.getPendingOperation(), pending);
     }

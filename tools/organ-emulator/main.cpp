@@ -2,7 +2,7 @@
 // editor can be run and tried without the instrument. Prints every message in both directions.
 // Lines typed on standard input: "send F0 7D 1E 05 F7" (any bytes, sent as one packet on the
 // organ's port), "param 5 nan" (a parameter changed on the organ, reported to the editor),
-// "unplug", "plug", "quit".
+// "identity 6,3,0,1,2,0" (the identity of every later reply), "unplug", "plug", "quit".
 
 #include "organ-emulator/OrganEmulator.h"
 
@@ -39,7 +39,8 @@ FOLDER defaults to $ORVANE_VIRTUAL_MIDI; PORT NAME to "Halvorin Orvane MIDI Port
                              also be nan, inf or -inf; repeatable
 Numbers may be decimal or 0x-prefixed hexadecimal.
 
-Typed on standard input: send HEX..., param INDEX VALUE, unplug, plug, quit.
+Typed on standard input: send HEX..., param INDEX VALUE, identity P,M,R,A,B1,B2 (the
+identity of every later reply, so that a reconnection can be refused), unplug, plug, quit.
 )";
 
 volatile std::sig_atomic_t quitRequested = 0;
@@ -62,6 +63,19 @@ bool parseParameter (const juce::String& indexText, const juce::String& valueTex
         return false;
     parameter = { index.getIntValue(), v };
     return juce::isPositiveAndBelow (parameter.first, numParameters);
+}
+
+/** Six numbers separated by commas: the bytes p, m, r, a, b1, b2 of the identity reply. */
+bool parseIdentity (const juce::String& text, Identity& identity)
+{
+    const auto fields = juce::StringArray::fromTokens (text, ",", "");
+    if (fields.size() != 6)
+        return false;
+    uint8_t* bytes[] = { &identity.protocol, &identity.model, &identity.revision,
+                         &identity.release, &identity.build1, &identity.build2 };
+    for (int f = 0; f < 6; ++f)
+        *bytes[f] = (uint8_t) number (fields[f]);
+    return true;
 }
 
 bool parseDelay (const juce::String& option, Faults& faults)
@@ -105,12 +119,10 @@ bool parseArguments (const juce::StringArray& args, Options& options)
         const auto value = args[++i];
         auto fields = juce::StringArray::fromTokens (value, ",:", "");
 
-        if (arg == "--identity" && fields.size() == 6)
+        if (arg == "--identity")
         {
-            auto& id = options.identity;
-            uint8_t* bytes[] = { &id.protocol, &id.model, &id.revision, &id.release, &id.build1, &id.build2 };
-            for (int f = 0; f < 6; ++f)
-                *bytes[f] = (uint8_t) number (fields[f]);
+            if (! parseIdentity (value, options.identity))
+                return false;
         }
         else if (arg == "--device-id")
             options.deviceId = (uint8_t) number (value);
@@ -210,8 +222,16 @@ void handleCommand (const juce::String& line, OrganEmulator& organ)
         else
             std::cout << "usage: param INDEX VALUE (INDEX 0..98, VALUE a float, nan, inf or -inf)" << std::endl;
     }
+    else if (command.startsWith ("identity "))
+    {
+        Identity identity;
+        if (parseIdentity (command.substring (9), identity))
+            organ.setIdentity (identity);
+        else
+            std::cout << "usage: identity P,M,R,A,B1,B2" << std::endl;
+    }
     else if (command.isNotEmpty())
-        std::cout << "commands: send HEX..., param INDEX VALUE, unplug, plug, quit" << std::endl;
+        std::cout << "commands: send HEX..., param INDEX VALUE, identity P,M,R,A,B1,B2, unplug, plug, quit" << std::endl;
 }
 }   // namespace
 

@@ -122,7 +122,8 @@ expect_panel_inert()
     scn_wait_until 5 scn_no_box || scn_fail "$name dialog: a box after the cancelled dialog"
 }
 
-# Holds the next dialog, makes the first click of OPEN... (a command) and waits for the dialog.
+# Holds the next dialog, runs COMMAND... (the clicks that open it) and waits for the dialog;
+# sets dialog_calls_before to the number of dialogs before it.
 hold_dialog()
 {
     local calls

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <atomic>
+#include <optional>
 
 /** Which organ operation awaits its operation-complete message. */
 enum PendingOperation : int32_t
@@ -187,6 +188,15 @@ private:
     void handleTonewheelTransferStatus (int status);
     bool openInput (int index);
     void showOkBox (const juce::String& message);
+
+    /** Runs the native file dialog (open, or save with a warning before an existing file is
+        replaced) for `pattern`, starting in lastDirectory, with the panel taking no input
+        meanwhile. The chosen file; none when the dialog was cancelled or the window's close
+        was requested while it was open. */
+    std::optional<juce::File> chooseFile (const juce::String& title, const juce::String& pattern, bool forSaving);
+
+    /** Whether the window's close has been requested: the editor is quitting. */
+    static bool windowIsGoing();
 
     /** Starts (or restarts) one link timer for its own interval (organ/LinkTimings.h). */
     void startLinkTimer (LinkTimer id);

@@ -1,5 +1,6 @@
 // The editor's message boxes: one open at a time, synchronous (a nested modal loop that
-// returns the result) or asynchronous (the shared callback receives the result).
+// returns the result) or asynchronous (the shared callback receives the result); and the
+// native file dialogs, modal like them.
 #include "editor/MainContentComponent.h"
 
 #include <iostream>
@@ -32,6 +33,20 @@ void keepKeysForTheBox (CustomAlertWindow& box)
 
     box.setWantsKeyboardFocus (true);
 }
+
+/** Blocks the panel's input while it exists, the way the framework blocks it under an open
+    box: it is in modal state and never shown, so mouse buttons, wheel and moves reach no
+    widget of the panel, and the keys of a blocked window, which the framework hands to the
+    modal component, all stop here. Timers, posted messages and repaints go on. */
+class PanelInputBlock : public juce::Component
+{
+public:
+    PanelInputBlock() { enterModalState (false); }
+    ~PanelInputBlock() override { exitModalState (0); }
+
+    bool keyPressed (const juce::KeyPress&) override { return true; }
+    bool keyStateChanged (bool) override { return true; }
+};
 }   // namespace
 
 int MainContentComponent::showMessageBox (const juce::String& title, const juce::String& message,
@@ -64,14 +79,11 @@ int MainContentComponent::showMessageBox (const juce::String& title, const juce:
         // callback gets this component only while both exist and the box is still the open
         // one, and null otherwise (replaced, closed by code, or the editor destroyed).
         const juce::Component::SafePointer<MainContentComponent> owner (this);
-        box->enterModalState (true,
-                              juce::ModalCallbackFunction::create ([callback, owner, ownBox] (int result)
-                                                                   {
-                                  auto* component = owner.getComponent();
-                                  const bool stillOpen = component != nullptr && ownBox != nullptr
-                                                      && component->messageBox == ownBox;
-                                  callback (result, stillOpen ? component : nullptr); }),
-                              true);
+        box->enterModalStateUntilEnded ([callback, owner, ownBox] (int result)
+                                        {
+            auto* component = owner.getComponent();
+            const bool stillOpen = component != nullptr && ownBox != nullptr && component->messageBox == ownBox;
+            callback (result, stillOpen ? component : nullptr); });
         return 0;
     }
 
@@ -120,11 +132,35 @@ void MainContentComponent::messageBoxCallback (int result, void* context)
         case 1: component->cancelSearch(); break;
         case 2: component->cancelTonewheelUpload(); break;
         case 0:
-            // Only the window system ends the open box with 0. The upload must not run on
-            // unseen behind a closed progress box, so that close counts as its Cancel.
-            if (component->messageBox == component->uploadProgressBox)
+            // The close request of the progress box counts as its Cancel: the upload must not
+            // run on unseen behind a closed box. A box that only stopped showing (minimised,
+            // on another desktop) stays open and modal and does not end here.
+            if (component->messageBox == component->uploadProgressBox && component->uploadProgressBox->wasClosedByRequest())
                 component->cancelTonewheelUpload();
             break;
         default: break;
     }
+}
+
+// The native dialog (zenity or kdialog) runs the message loop while it waits, and blocks
+// nothing itself: without the block the panel would go on sending edits, switching pages and
+// opening more dialogs behind it.
+std::optional<juce::File> MainContentComponent::chooseFile (const juce::String& title, const juce::String& pattern,
+                                                            bool forSaving)
+{
+    juce::FileChooser chooser (title, lastDirectory, pattern, true, false);
+    bool chosen = false;
+    {
+        const PanelInputBlock block;
+        chosen = forSaving ? chooser.browseForFileToSave (true) : chooser.browseForFileToOpen();
+    }
+    // After the window's close request the dialog is only waited for: its answer starts nothing.
+    if (! chosen || windowIsGoing())
+        return std::nullopt;
+    return chooser.getResult();
+}
+
+bool MainContentComponent::windowIsGoing()
+{
+    return juce::MessageManager::getInstance()->hasStopMessageBeenSent();
 }

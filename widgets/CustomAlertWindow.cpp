@@ -45,3 +45,34 @@ CustomAlertWindow::~CustomAlertWindow()
     setLookAndFeel (nullptr);
     delete lookAndFeel;
 }
+
+void CustomAlertWindow::enterModalStateUntilEnded (std::function<void (int)> onEnd)
+{
+    hiddenWhileModal = false;
+    const SafePointer<CustomAlertWindow> box (this);
+    enterModalState (true,
+                     juce::ModalCallbackFunction::create ([box, onEnd = std::move (onEnd)] (int result)
+                                                          {
+                         if (box != nullptr && result == 0 && box->hiddenWhileModal && ! box->closedByRequest)
+                         {
+                             box->enterModalStateUntilEnded (onEnd);
+                             return;
+                         }
+                         onEnd (result);
+                         delete box.getComponent(); }),
+                     false);
+}
+
+void CustomAlertWindow::userTriedToCloseWindow()
+{
+    juce::AlertWindow::userTriedToCloseWindow();
+    closedByRequest = ! isCurrentlyModal (false);
+}
+
+void CustomAlertWindow::visibilityChanged()
+{
+    juce::AlertWindow::visibilityChanged();
+    // The modal manager hears of the change right after this, and ends the modal state.
+    if (! isShowing() && isCurrentlyModal (false))
+        hiddenWhileModal = true;
+}

@@ -30,6 +30,25 @@ public:
     /** This box's own look-and-feel, for writing its font and button colours. */
     AWLookAndFeel* const lookAndFeel;
 
+    /** Enters the modal state (taking the keyboard focus) until a button, the window system's
+        close request or code ends it; then calls `onEnd` with the result and deletes the box,
+        unless `onEnd` has deleted it already. The framework's modal manager also ends a modal
+        component with 0 as soon as it stops showing (minimised, or on another virtual
+        desktop): this box then enters its modal state again, so it stays open, keeps the
+        panel blocked, and shows again when its window does. */
+    void enterModalStateUntilEnded (std::function<void (int)> onEnd);
+
+    /** Whether the window system's close request (its close button, WM_DELETE_WINDOW) ended
+        the box; a box without buttons ignores the request. */
+    bool wasClosedByRequest() const noexcept { return closedByRequest; }
+
+protected:
+    void userTriedToCloseWindow() override;
+    void visibilityChanged() override;
+
 private:
+    bool closedByRequest = false;
+    bool hiddenWhileModal = false;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CustomAlertWindow)
 };

@@ -64,17 +64,15 @@ void drawOnScreenNow (juce::Component& component)
 
 void MainContentComponent::openButtonClicked()
 {
-    juce::FileChooser chooser ("Open Project File", lastDirectory, projectPattern, true, false);
-    if (chooser.browseForFileToOpen())
-        openProjectFile (chooser.getResult());
+    if (const auto file = chooseFile ("Open Project File", projectPattern, false))
+        openProjectFile (*file);
     switchButtonOff (openButton);
 }
 
 void MainContentComponent::saveButtonClicked()
 {
-    juce::FileChooser chooser ("Save Project File", lastDirectory, projectPattern, true, false);
-    if (chooser.browseForFileToSave (true))
-        saveProjectFile (chooser.getResult());
+    if (const auto file = chooseFile ("Save Project File", projectPattern, true))
+        saveProjectFile (*file);
     switchButtonOff (saveButton);
 }
 

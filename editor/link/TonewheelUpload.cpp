@@ -58,9 +58,10 @@ void MainContentComponent::loadTonewheelFile (int slot)
     if (! connected)
         return;
 
-    juce::FileChooser chooser ("Load Tonewheel File", lastDirectory, "*.otw");
-    if (chooser.browseForFileToOpen())
-        uploadTonewheelFile (slot, chooser.getResult());
+    // The watchdog may lose the organ while the dialog waits; its box has told the player.
+    const auto file = chooseFile ("Load Tonewheel File", "*.otw", false);
+    if (file && connected)
+        uploadTonewheelFile (slot, *file);
 }
 
 void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file)
@@ -86,7 +87,10 @@ void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file
         return;
     }
 
-    if (showMessageBox (messageBoxTitle, warningText (getTonewheelSlotName (slot)), "Yes", 1, "No", 0, nullptr) != 1)
+    // The organ may also be lost while the warning waits: no upload starts without it, so the
+    // progress box never opens for a header that cannot go out.
+    if (showMessageBox (messageBoxTitle, warningText (getTonewheelSlotName (slot)), "Yes", 1, "No", 0, nullptr) != 1
+        || ! connected)
         return;
 
     beginUpload (slot, *contents);
@@ -239,7 +243,7 @@ void MainContentComponent::cancelTonewheelUpload()
 // quit ends its loop) is followed by nothing: nothing goes to the organ on quitting.
 bool MainContentComponent::reconnectAfterUpload()
 {
-    if (juce::MessageManager::getInstance()->hasStopMessageBeenSent())
+    if (windowIsGoing())
         return false;
     connected = false;
     sendToOrgan (orvane::protocol::identityRequestMessage());

@@ -291,6 +291,7 @@ TEST (TonewheelUpload, ProgressShowsTheBytesStillToSend)
     rig.startEditor();
     rig.boxes->keepOpen().add (transmittingTonewheelText);
     const auto sent = Access::recordOutput (*rig.editor);
+    Access::connected (*rig.editor) = true;   // an upload starts only while connected
     Access::uploadTonewheelFile (*rig.editor, 3, writeTonewheelFile (rig.folder.get(), patternPayload (1000)));
     ASSERT_TRUE (rig.waitForBox (transmittingTonewheelText, 2000));
 

@@ -66,8 +66,8 @@
 #   scn_slider_text Y                the text that the slider bar of the row at Y reads
 #   scn_tonewheel_menu               TONEWHEEL pressed; waits for its menu of three "Upload to "
 #                                    items; sets SCN_POPUP, POPUP_WIDTH, POPUP_HEIGHT
-#   scn_make_tonewheel FILE NAME     a good .otw file: the head with NAME and 300 payload bytes
-#                                    (three packets of 104, 104 and 92 bytes)
+#   scn_make_tonewheel FILE NAME [BYTES]  a good .otw file: the head with NAME and BYTES (300)
+#                                    payload bytes (300: three packets of 104, 104 and 92 bytes)
 # SCN_SLOW scales every time-out: sanitizer builds run the editor several times slower.
 
 scn_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -344,14 +344,13 @@ scn_tonewheel_menu()
 # The head: magic, 28 bytes the organ does not read, the 32-byte name.
 scn_make_tonewheel()
 {
-    local i
     mkdir -p "$(dirname "$1")"
     {
         printf '\x63\x19\x07\x27'
         head -c 28 /dev/zero
         printf '%s' "$2"
         head -c $((32 - ${#2})) /dev/zero
-        for i in $(seq 0 299); do printf "\\x$(printf '%02x' $((i * 7 % 128)))"; done
+        LC_ALL=C awk -v n="${3:-300}" 'BEGIN { for (i = 0; i < n; i++) printf "%c", (i * 7) % 128 }'
     } >"$1"
 }
 

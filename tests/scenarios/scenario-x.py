@@ -19,6 +19,9 @@
                         watch the root window's children, send the close request to WINDOW and
                         wait up to MS for process PID to end; print "created ID" for each window
                         made meanwhile, then "ended MS" or "alive"
+  release-watch FILE PID MS
+                        as close-watch, but in place of the close request remove FILE (a held
+                        file dialog's hold), then watch for process PID to end
   close-deliveries N    send N close requests, each from a connection of its own as `close`
                         does, to a window of this helper's; print how many arrived
 """
@@ -210,14 +213,32 @@ def process_ended(pid):
         return True
 
 
-def close_watch(window, pid, limit_ms):
+def watch_root(d):
     from Xlib import X
 
-    d = open_display()
-    root = d.screen().root
-    root.change_attributes(event_mask=X.SubstructureNotifyMask)
+    d.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
     d.sync()
+
+
+def close_watch(window, pid, limit_ms):
+    d = open_display()
+    watch_root(d)
     send_close(d, d.create_resource_object("window", int(window, 0)))
+    report_until_ended(d, pid, limit_ms)
+
+
+def release_watch(path, pid, limit_ms):
+    import os
+
+    d = open_display()
+    watch_root(d)
+    os.remove(path)
+    report_until_ended(d, pid, limit_ms)
+
+
+def report_until_ended(d, pid, limit_ms):
+    from Xlib import X
+
     start = time.monotonic()
     while (elapsed := (time.monotonic() - start) * 1000) <= float(limit_ms):
         while d.pending_events():
@@ -275,6 +296,8 @@ if __name__ == "__main__":
         look(*args)
     elif command == "close-watch":
         close_watch(*args)
+    elif command == "release-watch":
+        release_watch(*args)
     elif command == "close-deliveries":
         close_deliveries(args[0])
     elif command == "float":

@@ -371,6 +371,30 @@ TEST_F (MessageBoxes, AsynchronousBoxReportsHowItEnded)
     }
 }
 
+TEST_F (MessageBoxes, AsynchronousBoxThatStopsShowingStaysOpenUntilItsCloseRequest)
+{
+    // The framework's modal manager ends a modal component with 0 as soon as it stops showing
+    // (minimised, or on another desktop): the upload's progress box would then count as
+    // cancelled. It must stay open and modal; only its close request ends it.
+    StderrCapture err;
+    showAsync ("Transmitting...", "Cancel", 2);
+    const juce::Component::SafePointer<CustomAlertWindow> box (frontBox());
+    ASSERT_NE (box, nullptr);
+
+    box->setVisible (false);
+    runMessageLoopFor (200);
+    ASSERT_NE (box, nullptr);
+    EXPECT_EQ (frontBox(), box.getComponent());
+    EXPECT_TRUE (box->isShowing());
+    EXPECT_EQ (err.text(), "");
+
+    deliver (box, Input::closeRequest);
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return box == nullptr && ! err.text().empty(); },
+                                      5000));
+    EXPECT_EQ (err.text(), line0);
+}
+
 TEST_F (MessageBoxes, CallbackNeverReachesADestroyedEditor)
 {
     // Result 1 would cancel the connection search on the editor that raised the box.

@@ -44,7 +44,8 @@ enum UploadState : uint8_t
 {
     headerSent = 0,
     sendingPackets = 1,
-    uploadFinished = 2
+    uploadFinished = 2,
+    noTransfer = 3   // none on this link yet: the organ's handshakes belong to no transfer
 };
 
 /** The one kind of message that the MIDI input thread posts to the main component. */
@@ -183,9 +184,10 @@ private:
     void uploadTonewheelFile (int slot, const juce::File& file);                // after the file dialog
     void beginUpload (int slot, const orvane::tonewheel::Contents& contents);   // after the warning
     void sendChunkOrFinish();
-    bool reconnectAfterUpload();   // false when the window is going
+    void reconnectAfterUpload();
     void reconnectAwaitingReply();
     void handleTonewheelTransferStatus (int status);
+    bool transferUnderWay() const noexcept;   // a header or a packet awaits the organ's answer
     bool openInput (int index);
     void showOkBox (const juce::String& message);
 

@@ -59,6 +59,13 @@ void MainContentComponent::connectButtonClicked()
         return;
     }
 
+    {
+        // A new link: the handshakes of a transfer that an older link left half-way, which its
+        // ports may still deliver, are answered no more.
+        const juce::ScopedLock sl (uploadLock);
+        uploadState = noTransfer;
+    }
+
     firstScan = true;
     const auto inputs = midiPorts->getInputNames();
     const auto outputs = midiPorts->getOutputNames();

@@ -171,6 +171,9 @@ void MainContentComponent::handleFileDumpHandshake (const juce::MidiMessage& mes
             break;
 
         case Kind::cancel:
+            // Also after EOF (a flash failure), but not on a link that has carried no transfer.
+            if (state == noTransfer)
+                break;
             deviceErrorCode = handshake.code;
             post (InternalMessage::uploadStatus, aborted);
             break;
@@ -203,7 +206,7 @@ void MainContentComponent::handleTonewheelTransferStatus (int status)
     {
         case progress:
             // A box that replaced the progress box (lost connection, abort) keeps its text.
-            if (uploadState != uploadFinished && uploadProgressBox != nullptr)
+            if (transferUnderWay() && uploadProgressBox != nullptr)
                 uploadProgressBox->setMessage (transmittingText + juce::String (bytesRemaining.load()));
             break;
 
@@ -230,6 +233,10 @@ void MainContentComponent::cancelTonewheelUpload()
     {
         // Taken so that a handshake being handled finishes first and the next one sends nothing.
         const juce::ScopedLock sl (uploadLock);
+        // The MIDI thread may have ended the transfer since the click (EOF sent, the header
+        // refused): its done or abort, on its way, reports it; a CANCEL would contradict it.
+        if (! transferUnderWay())
+            return;
         uploadState = uploadFinished;
     }
     stopTimer (watchdogTimer);
@@ -241,21 +248,30 @@ void MainContentComponent::cancelTonewheelUpload()
 // Identifies the organ afresh, which downloads its data again: the flag alone goes down, the
 // panel keeps showing the connection meanwhile. A box that the window's going has ended (the
 // quit ends its loop) is followed by nothing: nothing goes to the organ on quitting.
-bool MainContentComponent::reconnectAfterUpload()
+void MainContentComponent::reconnectAfterUpload()
 {
     if (windowIsGoing())
-        return false;
+        return;
     connected = false;
     sendToOrgan (orvane::protocol::identityRequestMessage());
-    return true;
 }
 
 // After the end or an abort of a transfer: reconnect, and give the organ the receive time-out
 // to answer. A status handled after the link was switched off (the watchdog lost the organ
 // while it was on its way) has nothing to reconnect: a time-out would only put a second
 // error over the lost-connection box.
+// The time-out is armed before the request goes out, so that the refusal of its answer, which
+// stops it on the MIDI input thread, cannot come first.
 void MainContentComponent::reconnectAwaitingReply()
 {
-    if (connectButton.getToggleState() && reconnectAfterUpload())
-        startLinkTimer (receiveTimer);
+    if (! connectButton.getToggleState() || windowIsGoing())
+        return;
+    startLinkTimer (receiveTimer);
+    reconnectAfterUpload();
+}
+
+bool MainContentComponent::transferUnderWay() const noexcept
+{
+    const auto state = uploadState.load();
+    return state == headerSent || state == sendingPackets;
 }

@@ -248,7 +248,7 @@ TEST (HostileInput, NamesThatAreNoPlainFilesAreRefusedAtOnce)
         runMessageLoopFor (100);
         EXPECT_TRUE (receivedBesidesPings (*rig.organ).empty()) << "something was sent";
         EXPECT_TRUE (image.toBytes() == imageBefore) << "the parameter set changed";
-        EXPECT_EQ (Access::uploadState (*rig.editor).load(), uploadFinished);
+        EXPECT_EQ (Access::uploadState (*rig.editor).load(), noTransfer) << "an upload started";
         EXPECT_FALSE (Access::isTimerRunning (*rig.editor, bulkSendTimer));
     }
     EXPECT_TRUE (rig.editor->isConnected());

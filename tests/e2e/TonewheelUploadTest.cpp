@@ -369,3 +369,36 @@ TEST (TonewheelUpload, LateHandshakesLeaveTheLostConnectionBoxAlone)
     EXPECT_FALSE (seen.timeOutArmed);
     EXPECT_FALSE (Access::connectButton (*rig.editor).getToggleState());
 }
+
+// A transfer that a lost link left half-way ends with that link: the ports of the next one may
+// still bring its handshakes (an ACK on its way, the organ's CANCEL), and nothing answers them.
+TEST (TonewheelUpload, ATransferThatAnOlderLinkLeftHalfWayIsAnsweredNoMore)
+{
+    const ShortLinkTimes shortTimes (0.25);
+    emulator::Faults faults;
+    faults.unplug = { 0, emulator::never };   // the organ vanishes after the first packet
+    UploadRig rig (faults);
+    rig.upload (3, patternPayload (300));
+    ASSERT_TRUE (rig.waitForBox (lostText, 10000));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return Access::messageBox (*rig.editor) == nullptr; },
+                                      5000));
+    ASSERT_EQ (Access::uploadState (*rig.editor).load(), sendingPackets) << "the loss left the transfer as it was";
+
+    const int searches = rig.boxes->timesSeen (searchingText);
+    rig.clickConnect();
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return rig.boxes->timesSeen (searchingText) > searches; },
+                                      3000));
+    const auto sent = Access::recordOutput (*rig.editor);
+    for (const auto& handshake : { emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7F, 0x00, 0xF7 },    // ACK
+                                   emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7E, 0x00, 0xF7 },    // NAK
+                                   emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7D, 0x02, 0xF7 } })  // CANCEL
+        Access::receive (*rig.editor, midi (handshake));
+    runMessageLoopFor (300);
+
+    for (const auto& bytes : sent->get())
+        EXPECT_NE (bytes[1], 0x7E) << "a File Dump message went out: " << hex (bytes);
+    EXPECT_FALSE (rig.boxes->sawBox (abortedText + "The size of the tonewheel is wrong!"));
+    EXPECT_FALSE (Access::isTimerRunning (*rig.editor, receiveTimer)) << "the search was handed a time-out";
+}

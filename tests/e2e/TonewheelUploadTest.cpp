@@ -391,9 +391,9 @@ TEST (TonewheelUpload, ATransferThatAnOlderLinkLeftHalfWayIsAnsweredNoMore)
                                       { return rig.boxes->timesSeen (searchingText) > searches; },
                                       3000));
     const auto sent = Access::recordOutput (*rig.editor);
-    for (const auto& handshake : { emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7F, 0x00, 0xF7 },    // ACK
-                                   emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7E, 0x00, 0xF7 },    // NAK
-                                   emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7D, 0x02, 0xF7 } })  // CANCEL
+    for (const auto& handshake : { emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7F, 0x00, 0xF7 },     // ACK
+                                   emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7E, 0x00, 0xF7 },     // NAK
+                                   emulator::Bytes { 0xF0, 0x7E, 0x00, 0x7D, 0x02, 0xF7 } })   // CANCEL
         Access::receive (*rig.editor, midi (handshake));
     runMessageLoopFor (300);
 

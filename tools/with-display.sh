@@ -14,39 +14,51 @@ export XAUTHORITY="$private/Xauthority"
 
 xvfb_pid=
 wm_pid=
-stop_servers() {
+stop_display() {
   [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
-  rm -rf "$private"
+  wm_pid=
+  xvfb_pid=
 }
-trap stop_servers EXIT
+trap 'stop_display; rm -rf "$private"' EXIT
 trap 'exit 130' INT TERM
 
-Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$private/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 1 200); do
-  [ -s "$private/display" ] && break
-  sleep 0.05
-done
-display_number=$(head -n1 "$private/display")
-if [ -z "$display_number" ]; then
-  echo "with-display: Xvfb did not start" >&2
-  exit 1
-fi
-export DISPLAY=":$display_number"
+# Starts Xvfb on a free display number and evilwm on it; false, with the reason in `failure`,
+# when either did not come up. With many displays started side by side, a fresh one now and then cannot be
+# opened by its first client, so the caller tries again on a new display.
+start_display() {
+  : >"$private/display"
+  Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$private/display" 2>"$private/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 1 200); do
+    [ -s "$private/display" ] && break
+    sleep 0.05
+  done
+  display_number=$(head -n1 "$private/display")
+  if [ -z "$display_number" ]; then
+    failure="Xvfb did not start: $(cat "$private/xvfb.log")"
+    return 1
+  fi
+  export DISPLAY=":$display_number"
 
-evilwm -fn fixed >/dev/null 2>"$private/wm.log" &
-wm_pid=$!
-wm_up=
-for _ in $(seq 1 200); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && wm_up=1 && break
-  kill -0 "$wm_pid" 2>/dev/null || break
-  sleep 0.05
+  evilwm -fn fixed >/dev/null 2>"$private/wm.log" &
+  wm_pid=$!
+  for _ in $(seq 1 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    kill -0 "$wm_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  failure="the window manager (evilwm) did not start on $DISPLAY: $(cat "$private/wm.log")"
+  return 1
+}
+
+failure=
+for attempt in 1 2 3; do
+  start_display && break
+  echo "with-display: attempt $attempt: $failure" >&2
+  stop_display
+  [ "$attempt" = 3 ] && exit 1
 done
-if [ -z "$wm_up" ]; then
-  echo "with-display: the window manager (evilwm) did not start on $DISPLAY: $(cat "$private/wm.log")" >&2
-  exit 1
-fi
 
 "$@"

@@ -15,9 +15,9 @@ wheel_name="SCENARIO WHEEL"
 scn_make_tonewheel "$wheel" "$wheel_name"
 name_hex=$(printf '%s' "$wheel_name" | od -An -tx1 | tr a-f A-F | xargs)
 
-# The organ acknowledges each packet 400 ms late (longer for slow builds), so that the progress
-# box stays long enough to be found and read.
-scn_start_emulator --delay packet=$(scn_time 400 | cut -d. -f1)
+# The organ acknowledges each packet 1500 ms late (longer for slow builds), so that the progress
+# box stays long enough to be found and read while other tests run beside this one.
+scn_start_emulator --delay packet=$(scn_time 1500 | cut -d. -f1)
 
 # Uploads the file into the second item's slot (ALT2, slot 4) and waits for the reconnection.
 upload()

@@ -48,18 +48,6 @@ quit_sends_nothing()
     scn_expect_no_record '<- ' "$1: the organ received a message after the close request"
 }
 
-# TONEWHEEL, the ALT2 item, the file and Yes: the upload starts with its header.
-start_upload()
-{
-    scn_mark
-    echo "$wheel" >"$SCN_DIALOG/answer"
-    scn_tonewheel_menu
-    scn_click_in "$SCN_POPUP" $((POPUP_WIDTH / 2)) $((POPUP_HEIGHT / 2))
-    scn_expect_box "Warning" "ALT2"
-    scn_box_click 1
-    scn_wait_record '<- .*File Dump header' 5 || scn_fail "Yes sent no File Dump header"
-}
-
 #------------------------------------------------------------------------------
 scn_step "a search after a download that was left pending"
 # The organ answers no identity request on its own and never its first dump request. Its
@@ -133,7 +121,7 @@ scn_start_editor
 scn_connect
 
 scn_step "the progress box closed by the window manager"
-start_upload
+scn_start_upload "$wheel"
 scn_expect_box "Transmitting tonewheel file"
 scn_close_request "$SCN_BOX"
 scn_wait_record '<- .*CANCEL' 5 || scn_fail "closing the progress box did not cancel the upload"
@@ -143,7 +131,7 @@ scn_box_click 1
 scn_wait_until 10 scn_pinged_after_download || scn_fail "the editor did not connect again after the cancel"
 
 scn_step "quitting with the cancel box open"
-start_upload
+scn_start_upload "$wheel"
 scn_expect_box "Transmitting tonewheel file"
 scn_box_click 1
 expect_box_reading "Transmission aborted" "tonewheel has been deleted"
@@ -155,7 +143,7 @@ scn_step "quitting with the abort box open"
 scn_start_emulator --nak 0:3
 scn_start_editor
 scn_connect
-start_upload
+scn_start_upload "$wheel"
 scn_wait_record '<- .*CANCEL' 10 || scn_fail "the editor did not give up the refused packet"
 expect_box_reading "Transmission aborted"
 quit_sends_nothing "the abort box"
@@ -272,7 +260,7 @@ scn_start_editor
 scn_panel_shot "$SCN_WORK/disconnected.png"
 scn_connect
 scn_emulator_say "identity 6,3,0,1,2,0"
-start_upload
+scn_start_upload "$wheel"
 scn_wait_record '<- .*EOF' 10 || scn_fail "the upload did not end"
 expect_box_reading "Editor" "out of date"
 scn_box_click 1

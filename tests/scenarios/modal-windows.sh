@@ -59,13 +59,7 @@ hide_and_restore()
 
 start_upload()
 {
-    scn_mark
-    echo "$wheel" >"$SCN_DIALOG/answer"
-    scn_tonewheel_menu
-    scn_click_in "$SCN_POPUP" $((POPUP_WIDTH / 2)) $((POPUP_HEIGHT / 2))
-    scn_expect_box "Warning" "ALT2"
-    scn_box_click 1
-    scn_wait_record '<- .*File Dump header' 5 || scn_fail "Yes sent no File Dump header"
+    scn_start_upload "$wheel"
     scn_expect_box "Transmitting tonewheel file"
 }
 

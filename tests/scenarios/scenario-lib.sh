@@ -341,6 +341,19 @@ scn_tonewheel_menu()
     scn_wait_popup "$before" || scn_fail "TONEWHEEL opened no menu"
 }
 
+# TONEWHEEL, the ALT2 item, the tonewheel file $1 in the dialog and Yes: the upload starts
+# with its header.
+scn_start_upload()
+{
+    scn_mark
+    echo "$1" >"$SCN_DIALOG/answer"
+    scn_tonewheel_menu
+    scn_click_in "$SCN_POPUP" $((POPUP_WIDTH / 2)) $((POPUP_HEIGHT / 2))
+    scn_expect_box "Warning" "ALT2"
+    scn_box_click 1
+    scn_wait_record '<- .*File Dump header' 5 || scn_fail "Yes sent no File Dump header"
+}
+
 # The head: magic, 28 bytes the organ does not read, the 32-byte name.
 scn_make_tonewheel()
 {

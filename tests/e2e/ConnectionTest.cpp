@@ -13,6 +13,19 @@ using emulator::Answer;
 namespace
 {
 const juce::String portInUseText ("  The midi port may be in use by another  \n  application. Please, close it and retry.  ");
+
+/** Waits until the organ has received `marker`, which the test sent on the editor's own output
+    (the organ reads that connection in order, so what the editor sent before it has arrived),
+    and leaves the organ's whole record in `received`. */
+bool receivedThrough (emulator::OrganEmulator& organ, const emulator::Bytes& marker, std::vector<emulator::Message>& received)
+{
+    return organ.waitUntil ([&]
+                            {
+        received = organ.getReceived();
+        return std::any_of (received.cbegin(), received.cend(), [&] (const emulator::Message& m)
+                            { return m.bytes == marker; }); },
+                            3000);
+}
 }   // namespace
 
 TEST (Connection, OrganFoundByNameIsIdentifiedDownloadedAndShown)
@@ -397,14 +410,9 @@ TEST (Connection, CancelDuringTheSearchStopsIt)
     Access::midiOutput (*rig.editor).send (midi (afterCancel));
     test::runMessageLoopFor (1200);   // more than two steps of the search
     std::vector<emulator::Message> received;
-    std::vector<emulator::Message>::const_iterator mark;
-    ASSERT_TRUE (rig.organ->waitUntil ([&]
-                                       {
-        received = rig.organ->getReceived();
-        mark = std::find_if (received.cbegin(), received.cend(), [&] (const emulator::Message& m)
-                             { return m.bytes == afterCancel; });
-        return mark != received.cend(); },
-                                       3000));
+    ASSERT_TRUE (receivedThrough (*rig.organ, afterCancel, received));
+    const auto mark = std::find_if (received.cbegin(), received.cend(), [&] (const emulator::Message& m)
+                                    { return m.bytes == afterCancel; });
     EXPECT_EQ (std::count_if (mark, received.cend(), isIdentityRequest), 0) << "no further steps";
     EXPECT_EQ (rig.organ->getConnectionCount (organPort, false), 1) << "the ports stay open";
 }
@@ -442,14 +450,9 @@ TEST (Connection, CancelDuringTheDownloadEndsItAndNeitherALateAnswerNorTheTimeOu
     EXPECT_EQ (Access::messageBox (*rig.editor), nullptr);
 
     std::vector<emulator::Message> received;
-    std::vector<emulator::Message>::const_iterator mark;
-    ASSERT_TRUE (rig.organ->waitUntil ([&]
-                                       {
-        received = rig.organ->getReceived();
-        mark = std::find_if (received.cbegin(), received.cend(), [&] (const emulator::Message& m)
-                             { return m.bytes == afterCancel; });
-        return mark != received.cend(); },
-                                       3000));
+    ASSERT_TRUE (receivedThrough (*rig.organ, afterCancel, received));
+    const auto mark = std::find_if (received.cbegin(), received.cend(), [&] (const emulator::Message& m)
+                                    { return m.bytes == afterCancel; });
     EXPECT_EQ (received.cend() - mark, 1) << "the editor sent more after the Cancel: " << emulator::describe (received.back().bytes);
     for (const auto& m : received)
         EXPECT_FALSE (m.bytes.size() == 6 && m.bytes[3] == 0x04 && m.bytes[4] == 0x7C) << "no third request";

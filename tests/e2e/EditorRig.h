@@ -29,6 +29,8 @@ inline const juce::String receiveFailedText ("  Communication error!  \n  Failed
 inline const juce::String lostText ("  Communication error!  \n  Device lost connection.  \n  Please, reconnect to the device.  ");
 inline const juce::String transmittingParametersText ("  Transmitting all parameters to the device...  ");
 inline const juce::String transmittingTonewheelText ("  Transmitting tonewheel file to the device...  ");
+inline const juce::String storeFailedText ("  Missing confirmation error!  \n  Failed to store data.  ");
+inline const juce::String resetFailedText ("  Missing confirmation error!  \n  Failed to reset data.  ");
 inline const juce::String notValidText ("  The selected file is not valid.  ");
 inline const juce::String corruptedText ("  The selected file is corrupted.  ");
 

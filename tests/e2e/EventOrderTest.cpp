@@ -192,7 +192,6 @@ TEST (EventOrder, AReplyHandledDuringTheClickLeavesNoDownloadBehind)
 // device-not-found box only, and the store's failure stays for the player to read.
 TEST (EventOrder, TheDownloadBehindTheSearchsEndLeavesTheBoxThatReplacedItsBox)
 {
-    const juce::String storeFailedText ("  Missing confirmation error!  \n  Failed to store data.  ");
     Rig rig;
     emulator::Faults faults;
     faults.setDelay (emulator::Answer::store, emulator::never);

@@ -12,8 +12,6 @@ namespace
 {
 const juce::String storedText ("  All data has been stored successfully.  ");
 const juce::String resetDoneText ("  All data has been reset successfully.  ");
-const juce::String storeFailedText ("  Missing confirmation error!  \n  Failed to store data.  ");
-const juce::String resetFailedText ("  Missing confirmation error!  \n  Failed to reset data.  ");
 const juce::String resetQuestionText ("  Warning!  All data will be reset to the default values. Do you want to continue?  ");
 
 const emulator::Bytes storeRequest { 0xF0, 0x7D, 0x1E, 0x03, 0x00, 0xF7 };

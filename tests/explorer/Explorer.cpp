@@ -1,6 +1,7 @@
 #include "Explorer.h"
 
 #include "SkinData.h"
+#include "e2e/EditorRig.h"
 #include "organ-emulator/OrganEmulator.h"
 #include "organ/Identity.h"
 #include "organ/LinkTimings.h"
@@ -29,14 +30,14 @@ using Bytes = emulator::Bytes;
 
 double now() { return juce::Time::getMillisecondCounterHiRes(); }
 
-// The texts of the boxes that the invariants name.
-const juce::String searchingText ("  Searching for the connected device...  ");
-const juce::String notFoundText ("  Device not found!  The firmware of the device is too old or the midi port may be in use by another application. Please, close it and retry.  ");
-const juce::String receiveFailedText ("  Communication error!  \n  Failed to receive data.  \n  Please, reconnect to the device.  ");
-const juce::String storeFailedText ("  Missing confirmation error!  \n  Failed to store data.  ");
-const juce::String resetFailedText ("  Missing confirmation error!  \n  Failed to reset data.  ");
-const juce::String transmittingParametersText ("  Transmitting all parameters to the device...  ");
-const juce::String transmittingTonewheelText ("  Transmitting tonewheel file to the device...  ");
+// The texts of the boxes that the invariants name: the rig's, and a part of the cancel's text.
+using test::notFoundText;
+using test::receiveFailedText;
+using test::resetFailedText;
+using test::searchingText;
+using test::storeFailedText;
+using test::transmittingParametersText;
+using test::transmittingTonewheelText;
 const juce::String deletedText ("The tonewheel has been deleted!");
 
 //==============================================================================

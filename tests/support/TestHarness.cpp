@@ -40,12 +40,23 @@ void showFocused (juce::DocumentWindow& window, juce::Component& content)
 {
     window.setUsingNativeTitleBar (true);
     window.setContentNonOwned (&content, true);
+    const juce::Point<int> size { window.getWidth(), window.getHeight() };
     window.setVisible (true);
     window.toFront (true);
     ASSERT_TRUE (runMessageLoopUntil ([&]
                                       { return window.getPeer() != nullptr && window.getPeer()->isFocused(); },
                                       5000));
     runMessageLoopFor ((int) scaled (300));
+    // The window manager can map a new window at a default size of its own and tell the
+    // window so after the window asked for its size: ask again until the window has it.
+    const auto hasItsSize = [&]
+    {
+        if (window.getWidth() == size.x && window.getHeight() == size.y)
+            return true;
+        window.setSize (size.x, size.y);
+        return false;
+    };
+    ASSERT_TRUE (runMessageLoopUntil (hasItsSize, 5000));
 }
 
 TemporaryFolder::TemporaryFolder()

@@ -27,8 +27,9 @@ bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMil
 void click (juce::Button& button);
 
 /** Shows `content` in `window` on the screen, where keyboard focus is real, and waits until the
-    window has the focus and the window manager's late focus events for the windows of earlier
-    tests have landed: a late one would give the focus back to the window itself. */
+    window has the focus and its own size, and the window manager's late focus events for the
+    windows of earlier tests have landed: a late one would give the focus back to the window
+    itself. */
 void showFocused (juce::DocumentWindow& window, juce::Component& content);
 
 /** A fresh, empty folder below the system's temporary folder, removed when it goes. */

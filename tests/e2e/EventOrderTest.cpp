@@ -27,6 +27,36 @@ juce::String messageOf (CustomAlertWindow* box)
     return box == nullptr ? "(no box)" : box->getDescription().fromFirstOccurrenceOf (box->getName() + ". ", false, false);
 }
 
+/** Watches, also inside modal loops, for the first moment that `moment` holds: the box open
+    then is read (its text, or "(no box)") and answered with its first button. */
+class BoxAtMoment : private juce::Timer
+{
+public:
+    BoxAtMoment (MainContentComponent& watched, std::function<bool()> when) : editor (watched), moment (std::move (when))
+    {
+        startTimer (5);
+    }
+
+    bool caught = false;
+    juce::String text;
+
+private:
+    void timerCallback() override
+    {
+        if (caught || ! moment())
+            return;
+        caught = true;
+        stopTimer();
+        auto* box = Access::messageBox (editor);
+        text = messageOf (box);
+        if (box != nullptr)
+            box->exitModalState (1);
+    }
+
+    MainContentComponent& editor;
+    std::function<bool()> moment;
+};
+
 const emulator::Bytes identityReply { 0xF0, 0x7D, 0x1E, 0x07, 0x05, 0x03, 0x00, 0x01, 0x02, 0x00, 0xF7 };
 const emulator::Bytes firstDumpRequest { 0xF0, 0x7D, 0x1E, 0x04, 0x7D, 0xF7 };
 const emulator::Bytes operationComplete { 0xF0, 0x7D, 0x1E, 0x05, 0xF7 };
@@ -78,29 +108,16 @@ TEST (EventOrder, LostConnectionBoxOpenedBeforeTheBulkSendStaysOpen)
 
     // The bulk send runs inside the lost-connection box's loop; the box open once it has run is
     // the one the player must still find, and then answers.
-    bool bulkSendRan = false;
-    juce::String boxAfterBulkSend;
-    Poll poll;
-    poll.step = [&]
-    {
-        if (bulkSendRan || Access::isTimerRunning (*rig.editor, bulkSendTimer))
-            return;
-        bulkSendRan = true;
-        auto* box = Access::messageBox (*rig.editor);
-        boxAfterBulkSend = messageOf (box);
-        if (box != nullptr)
-            box->exitModalState (1);
-    };
-    poll.startTimer (5);
+    BoxAtMoment afterBulkSend (*rig.editor, [&]
+                               { return ! Access::isTimerRunning (*rig.editor, bulkSendTimer); });
 
     juce::MessageManager::callAsync ([&]
                                      { Access::fireTimer (*rig.editor, watchdogTimer); });
     ASSERT_TRUE (runMessageLoopUntil ([&]
-                                      { return bulkSendRan; },
+                                      { return afterBulkSend.caught; },
                                       5000));
-    poll.stopTimer();
 
-    EXPECT_EQ (boxAfterBulkSend, lostText);
+    EXPECT_EQ (afterBulkSend.text, lostText);
     EXPECT_TRUE (rig.boxes->sawBox (transmittingParametersText));
     EXPECT_FALSE (rig.editor->isConnected());
 }
@@ -211,29 +228,16 @@ TEST (EventOrder, TheDownloadBehindTheSearchsEndLeavesTheBoxThatReplacedItsBox)
                            { rig.organ->sendRaw (identityReply); });
 
     // Once the download has completed, the box open then is read and answered.
-    juce::String boxWhenConnected;
-    bool done = false;
-    Poll poll;
-    poll.step = [&]
-    {
-        if (done || ! rig.editor->isConnected())
-            return;
-        done = true;
-        auto* box = Access::messageBox (*rig.editor);
-        boxWhenConnected = messageOf (box);
-        if (box != nullptr)
-            box->exitModalState (1);
-    };
-    poll.startTimer (5);
+    BoxAtMoment whenConnected (*rig.editor, [&]
+                               { return rig.editor->isConnected(); });
 
     rig.clickConnect();
     ASSERT_TRUE (runMessageLoopUntil ([&]
-                                      { return done; },
+                                      { return whenConnected.caught; },
                                       (int) scaled (8000)));
-    poll.stopTimer();
 
     EXPECT_TRUE (rig.boxes->sawBox (notFoundText));
-    EXPECT_EQ (boxWhenConnected, storeFailedText);
+    EXPECT_EQ (whenConnected.text, storeFailedText);
 }
 
 // CONNECT switched off while the download waits for its third answer, then on: an

@@ -19,8 +19,10 @@ set -u
 . "$(dirname "$0")/scenario-lib.sh"
 scn_begin event-order "$1" "$2"
 
+# Ten packets: paced at 1500 ms each, the progress box stays open long enough to be read and
+# clicked on a busy machine (three packets went by before the click).
 wheel=$SCN_WORK/files/order.otw
-scn_make_tonewheel "$wheel" "ORDER WHEEL"
+scn_make_tonewheel "$wheel" "ORDER WHEEL" 1200
 ms() { scn_time "$1" | cut -d. -f1; }
 
 no_connections() { [ "$(scn_emulator_connections)" = 0 ]; }

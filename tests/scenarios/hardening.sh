@@ -7,8 +7,8 @@
 # replaced; SAVE into a folder that refuses the write and to the longest names; a settings file
 # that is a FIFO or of 25 MB.
 # Each case runs in a subshell with its own emulator and editor; every case runs, the failed
-# ones are listed at the end. SCN_ONLY=REGEX runs only the cases whose names match (the file
-# cases need save-refused, which saves the file they start from).
+# ones are listed at the end. SCN_ONLY=REGEX runs only the cases whose names match (the project
+# and file cases need save-base, which saves the file they start from).
 # Usage: hardening.sh EDITOR EMULATOR   (on a display: tools/with-display.sh)
 set -u
 . "$(dirname "$0")/scenario-lib.sh"
@@ -18,6 +18,7 @@ emulator=$2
 shared=$(mktemp -d /tmp/scenario-hardening.XXXXXX)
 trap 'chmod -R u+rwx "$shared" 2>/dev/null; rm -rf "$shared"' EXIT
 base=$shared/base.hop
+need_base() { [ -s "$base" ] || scn_fail "no project file to start from: run save-base first"; }
 failed=()
 
 run_case()
@@ -187,7 +188,7 @@ project_bars=("0|827|326:-12:12,544:0:100" "1|-|456:50:150,522:-6:6")
 make_project()
 {
     local file=$1 pair
-    [ -s "$base" ] || scn_fail "no project file to start from"
+    need_base
     cp "$base" "$file"
     for pair in $2; do put_float "$file" "${pair%%=*}" "${pair#*=}"; done
 }
@@ -268,21 +269,30 @@ project_online_case()
 #==============================================================================
 # SAVE that cannot write, and files that are no plain files
 
-save_refused_case()
+# The file that the project and file cases start from: SAVE of a connected organ's values.
+save_base_case()
 {
-    local files=$SCN_WORK/files
-    mkdir -p "$files/locked" "$files/plain"
-    editor_without_override
     scn_start_emulator
     scn_start_editor
     scn_connect
-
     scn_step "SAVE of the file that the other cases start from"
     echo "$base" >"$SCN_DIALOG/answer"
     scn_press save
     scn_wait_until 10 test -s "$base" || scn_fail "SAVE wrote no file"
     sleep 0.3
     scn_no_box || scn_fail "a SAVE that wrote showed a box"
+    scn_quit
+}
+
+save_refused_case()
+{
+    need_base
+    local files=$SCN_WORK/files
+    mkdir -p "$files/locked" "$files/plain"
+    editor_without_override
+    scn_start_emulator
+    scn_start_editor
+    scn_connect
 
     # The old file in a folder that refuses the write; a name under a plain file.
     cp "$base" "$files/locked/project.hop"
@@ -424,7 +434,7 @@ special_files_through()
 special_files_case()
 {
     local tonewheel=$SCN_WORK/valid.otw
-    [ -s "$base" ] || scn_fail "no project file to start from"
+    need_base
     scn_make_tonewheel "$tonewheel" "SCENARIO WHEEL"
     editor_without_override
     scn_start_emulator
@@ -492,6 +502,7 @@ late_ack_case()
 
 #==============================================================================
 
+run_case save-base save_base_case
 run_case save-refused save_refused_case
 run_case save-long-names save_long_names_case
 run_case settings-fifo settings_file_case 'mkfifo "$file"'

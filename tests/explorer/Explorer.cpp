@@ -408,9 +408,11 @@ private:
             failNow ("deleted-after-header", "\"The tonewheel has been deleted!\" with no header sent");
         if (text == receiveFailedText && ! downloadOfCurrentSearch())
             failNow ("timeout-of-current-link", "the receive time-out ended a download that is not the current search's");
-        if ((text == storeFailedText && ! sentSinceConnect (isStoreRequest))
-            || (text == resetFailedText && ! sentSinceConnect (isResetRequest)))
-            failNow ("timeout-of-current-link", "a store or reset time-out of an earlier connection: " + textOf (box).trim().toStdString());
+        // A store or reset keeps its time-out across CONNECT: its box may come in a later link,
+        // but only after a request of its own.
+        if ((text == storeFailedText && ! requestedBefore (isStoreRequest))
+            || (text == resetFailedText && ! requestedBefore (isResetRequest)))
+            failNow ("timeout-of-a-request", "a store or reset time-out with no request before it: " + textOf (box).trim().toStdString());
     }
 
     Box* recordOf (juce::Component* box)
@@ -454,11 +456,11 @@ private:
         connectOn = button->getToggleState();
     }
 
-    bool sentSinceConnect (bool (*kind) (const Bytes&))
+    /** Whether the editor sent a request of this kind before (its time-out may also be
+        fired early, as the "fire" event does). */
+    bool requestedBefore (bool (*kind) (const Bytes&))
     {
-        if (! connectOn)
-            return false;
-        for (const auto& s : timelineSince (lastConnectClick))
+        for (const auto& s : timelineSince (0))
             if (s.byEditor && kind (s.bytes))
                 return true;
         return false;
@@ -474,36 +476,36 @@ private:
         return false;
     }
 
-    /** On connecting: the last download's three steps each asked and answered, in order,
-        after an identity reply that the editor accepts, all in the current search. */
+    /** On connecting: an identity reply that the editor accepts in the current search, then
+        the three dump requests in their order, and three operation-completes since the first.
+        The organ's operation-complete names no step: a second accepted reply during the
+        download starts it over while the answers to the first requests are on their way, and
+        those then count for the new steps (a duplicate reply ends the download early; the late
+        data still reaches the controls). */
     void checkDownloadBeforeConnecting()
     {
         const auto since = timelineSince (lastConnectClick);
-        auto last = [&] (double before, auto&& matches) -> double
+        const auto reply = std::find_if (since.begin(), since.end(), [] (const Stamped& m)
+                                         { return ! m.byEditor && isAcceptedIdentityReply (m.bytes); });
+        size_t step = 0;
+        int answers = 0;
+        for (auto it = reply; it != since.end(); ++it)
         {
-            for (auto it = since.rbegin(); it != since.rend(); ++it)
-                if (it->timeMs <= before && matches (*it))
-                    return it->timeMs;
-            return -1;
-        };
-        double bound = now();
-        std::string missing;
-        for (int step = 2; step >= 0 && missing.empty(); --step)
-        {
-            const double request = last (bound, [&] (const Stamped& s)
-                                         { return s.byEditor && isDumpRequest (s.bytes, dumpSteps[(size_t) step]); });
-            const double answer = last (bound, [] (const Stamped& s)
-                                        { return ! s.byEditor && isOperationComplete (s.bytes); });
-            if (request < 0 || answer < request)
-                missing = "step " + std::to_string (step + 1) + " asked and answered";
-            bound = request;
+            if (it->byEditor && step < dumpSteps.size() && isDumpRequest (it->bytes, dumpSteps[step]))
+                ++step;
+            else if (! it->byEditor && step > 0 && isOperationComplete (it->bytes))
+                ++answers;
         }
-        if (missing.empty() && last (bound, [] (const Stamped& s)
-                                     { return ! s.byEditor && isAcceptedIdentityReply (s.bytes); })
-                < 0)
-            missing = "an accepted identity reply before the download";
+
+        std::string missing;
         if (! connectOn)
             missing = "CONNECT on";
+        else if (reply == since.end())
+            missing = "an accepted identity reply";
+        else if (step < dumpSteps.size())
+            missing = "dump request " + std::to_string (step + 1) + " after the accepted identity reply";
+        else if (answers < 3)
+            missing = "three operation-completes after the first dump request";
         if (! missing.empty())
             failNow ("connected-after-download", "connected without " + missing + " in the current search");
     }
@@ -560,12 +562,33 @@ private:
             checkDownloadBeforeConnecting();
         wasConnected = isConnected;
 
+        if (const auto disagreement = panelDisagreement(); ! disagreement.empty() && ! panelCheckPosted)
+        {
+            // The MIDI thread stops the link's timers before the message thread hears why (a
+            // refused reply, say): the state counts once what was posted before it has run.
+            panelCheckPosted = true;
+            juce::MessageManager::callAsync ([this, stillHere = alive]
+                                             {
+                if (! *stillHere)
+                    return;
+                panelCheckPosted = false;
+                if (const auto still = panelDisagreement(); ! still.empty())
+                    failNow ("panel-agrees", still); });
+        }
+    }
+
+    /** At rest (nothing open, no link timer or operation), what of CONNECT's toggle, the
+        indicator and `connected` disagrees; empty when they agree or the link is not at rest. */
+    std::string panelDisagreement()
+    {
         if (! nothingOpen() || linkBusy())
-            return;
+            return {};
+        const bool isConnected = editor->isConnected();
         const bool toggle = Access::connectButton (*editor).getToggleState();
         const bool lit = indicatorOn();
-        if (toggle != isConnected || lit != isConnected)
-            failNow ("panel-agrees", "at rest, CONNECT " + std::string (toggle ? "on" : "off") + ", indicator " + (lit ? "on" : "off") + ", connected " + (isConnected ? "true" : "false"));
+        if (toggle == isConnected && lit == isConnected)
+            return {};
+        return "at rest, CONNECT " + std::string (toggle ? "on" : "off") + ", indicator " + (lit ? "on" : "off") + ", connected " + (isConnected ? "true" : "false");
     }
 
     //==========================================================================
@@ -998,7 +1021,7 @@ private:
     // Message thread.
     std::vector<Box> boxes;
     int boxesOpened = 0;
-    bool tearingDown = false, settling = false, done = false, wasConnected = false;
+    bool tearingDown = false, settling = false, done = false, wasConnected = false, panelCheckPosted = false;
     double stepDue = 0, settleDeadline = 0, menuDeadline = 0;
     int pendingMenuSlot = -1, quietTicks = 0;
     double lastConnectClick = 0;

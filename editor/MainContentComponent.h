@@ -188,6 +188,7 @@ private:
     void reconnectAwaitingReply();
     void handleTonewheelTransferStatus (int status);
     bool transferUnderWay() const noexcept;   // a header or a packet awaits the organ's answer
+    bool uploadMayStart() const noexcept;     // connected, and no transfer under way
     bool openInput (int index);
     void showOkBox (const juce::String& message);
 

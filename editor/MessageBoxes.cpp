@@ -95,8 +95,10 @@ int MainContentComponent::showMessageBox (const juce::String& title, const juce:
                                      { juce::Timer::callPendingTimersSynchronously(); });
 
     // Timers and posted messages run inside the loop and may close or replace this box; a
-    // replacing request has then deleted it already, and the newer box stays open.
-    const int result = box->runModalLoop();
+    // replacing request has then deleted it already, and the newer box stays open. Minimised
+    // or on another desktop, the box stays open: a report is not lost unread, and a question
+    // is not taken for its No.
+    const int result = box->runModalLoopUntilEnded();
     delete ownBox.getComponent();
     return result;
 }

@@ -63,6 +63,19 @@ void CustomAlertWindow::enterModalStateUntilEnded (std::function<void (int)> onE
                      false);
 }
 
+int CustomAlertWindow::runModalLoopUntilEnded()
+{
+    const SafePointer<CustomAlertWindow> box (this);
+    for (;;)
+    {
+        hiddenWhileModal = false;
+        const int result = runModalLoop();
+        if (box == nullptr || result != 0 || ! hiddenWhileModal || closedByRequest
+            || juce::MessageManager::getInstance()->hasStopMessageBeenSent())
+            return result;
+    }
+}
+
 void CustomAlertWindow::userTriedToCloseWindow()
 {
     juce::AlertWindow::userTriedToCloseWindow();

@@ -38,6 +38,12 @@ public:
         panel blocked, and shows again when its window does. */
     void enterModalStateUntilEnded (std::function<void (int)> onEnd);
 
+    /** Runs the box's modal loop until a button, the window system's close request or code
+        ends it, and returns the result (0 for a close request, or when code ended or replaced
+        the box, which may be gone then). A box that only stopped showing runs its loop again,
+        as `enterModalStateUntilEnded` does; once the application is quitting, it does not. */
+    int runModalLoopUntilEnded();
+
     /** Whether the window system's close request (its close button, WM_DELETE_WINDOW) ended
         the box; a box without buttons ignores the request. */
     bool wasClosedByRequest() const noexcept { return closedByRequest; }

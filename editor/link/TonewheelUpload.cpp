@@ -39,7 +39,7 @@ juce::String warningText (const juce::String& slotName)
 
 void MainContentComponent::tonewheelButtonClicked()
 {
-    if (! connected)
+    if (! uploadMayStart())
     {
         switchButtonOff (tonewheelButton);
         return;
@@ -55,12 +55,12 @@ void MainContentComponent::tonewheelButtonClicked()
 
 void MainContentComponent::loadTonewheelFile (int slot)
 {
-    if (! connected)
+    if (! uploadMayStart())
         return;
 
     // The watchdog may lose the organ while the dialog waits; its box has told the player.
     const auto file = chooseFile ("Load Tonewheel File", "*.otw", false);
-    if (file && connected)
+    if (file && uploadMayStart())
         uploadTonewheelFile (slot, *file);
 }
 
@@ -89,8 +89,9 @@ void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file
 
     // The organ may also be lost while the warning waits: no upload starts without it, so the
     // progress box never opens for a header that cannot go out.
-    if (showMessageBox (messageBoxTitle, warningText (getTonewheelSlotName (slot)), "Yes", 1, "No", 0, nullptr) != 1
-        || ! connected)
+    if (! uploadMayStart()
+        || showMessageBox (messageBoxTitle, warningText (getTonewheelSlotName (slot)), "Yes", 1, "No", 0, nullptr) != 1
+        || ! uploadMayStart())
         return;
 
     beginUpload (slot, *contents);
@@ -274,4 +275,12 @@ bool MainContentComponent::transferUnderWay() const noexcept
 {
     const auto state = uploadState.load();
     return state == headerSent || state == sendingPackets;
+}
+
+// One transfer at a time: a box that replaced the progress box (a store's answer, say) leaves
+// the panel free while the transfer runs on, and a second header would cut into it and
+// overwrite the buffer that its packets are read from.
+bool MainContentComponent::uploadMayStart() const noexcept
+{
+    return connected.load() && ! transferUnderWay();
 }

@@ -402,3 +402,47 @@ TEST (TonewheelUpload, ATransferThatAnOlderLinkLeftHalfWayIsAnsweredNoMore)
     EXPECT_FALSE (rig.boxes->sawBox (abortedText + "The size of the tonewheel is wrong!"));
     EXPECT_FALSE (Access::isTimerRunning (*rig.editor, receiveTimer)) << "the search was handed a time-out";
 }
+
+// A store made before the upload times out during it: its box replaces the progress box, and
+// the transfer runs on with the panel free. Neither the TONEWHEEL button nor a file chosen in
+// its dialog may then start a second transfer, whose header would cut into the first.
+TEST (TonewheelUpload, NoSecondTransferStartsWhileOneRunsWithoutItsBox)
+{
+    emulator::Faults faults;
+    faults.setDelay (Answer::fileDumpPacket, emulator::never);   // the first packet is never answered
+    faults.setDelay (Answer::store, emulator::never);
+    UploadRig rig (faults);
+    Access::storeButton (*rig.editor).setToggleState (true, juce::sendNotification);
+    rig.upload (5, patternPayload (1000));
+    ASSERT_TRUE (rig.organ->waitUntil ([&]
+                                       { return rig.organ->getFileDump().packetsAccepted == 1; },
+                                       5000));
+    juce::MessageManager::callAsync ([&]
+                                     { Access::fireTimer (*rig.editor, storeTimer); });
+    ASSERT_TRUE (rig.waitForBox (storeFailedText, 3000));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return Access::messageBox (*rig.editor) == nullptr; },
+                                      3000));
+    ASSERT_EQ (Access::uploadState (*rig.editor).load(), sendingPackets);
+
+    // The slot menu, were it to open, is seen and dismissed by a message posted before the click.
+    bool looked = false, menuOpened = false;
+    juce::MessageManager::callAsync ([&]
+                                     {
+        looked = true;
+        if (auto* modal = juce::ModalComponentManager::getInstance()->getModalComponent (0))
+        {
+            menuOpened = true;
+            modal->exitModalState (0);
+        } });
+    Access::tonewheelButton (*rig.editor).setToggleState (true, juce::sendNotification);
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return looked; },
+                                      2000));
+    EXPECT_FALSE (menuOpened) << "TONEWHEEL opened its menu during the transfer";
+    EXPECT_FALSE (Access::tonewheelButton (*rig.editor).getToggleState());
+
+    rig.upload (4, patternPayload (500));
+    EXPECT_EQ (rig.boxes->timesSeen (transmittingTonewheelText), 1) << "a second transfer started";
+    EXPECT_EQ (Access::uploadState (*rig.editor).load(), sendingPackets);
+}

@@ -3,6 +3,7 @@
 # - The progress box of an upload that is hidden (the virtual desktop switched away, or the box
 #   alone put on another desktop) neither cancels nor ends: the upload runs on to EOF and the
 #   box shows again with its desktop. Its close request (WM_DELETE_WINDOW) still cancels.
+# - A report and a question hidden the same way stay open, the same box, until answered.
 # - While a file dialog (OPEN, SAVE, TONEWHEEL) is open the panel takes no input: a
 #   double-click opens one dialog, and clicks, keys and the wheel on the panel send nothing,
 #   change nothing and open nothing.
@@ -92,6 +93,41 @@ scn_wait_record '<- .*CANCEL' 5 || scn_fail "the close request of the progress b
 scn_expect_box "Transmission aborted" "tonewheel has been deleted"
 scn_box_click 1
 scn_wait_until 10 scn_pinged_after_download || scn_fail "the editor did not connect again after the cancel"
+
+# The open box, hidden with the desktop switched away and back, must be the same box, still
+# open and reading TEXT. While hidden it is moved, as window managers move the windows they
+# hide: the framework looks whether a window still shows when it hears of a move.
+expect_box_outlasts_hiding()
+{
+    local what=$1 text=$2 box=$SCN_BOX
+    scn_x xdotool set_desktop 1
+    scn_wait_until 5 hidden_or_gone "$box" || scn_fail "$what: the window manager did not hide the box"
+    scn_x xdotool windowmove "$box" 40 40
+    sleep 0.5   # for the editor to hear of the move: on a busy machine an old fault may go unseen
+    scn_x xdotool set_desktop 0
+    scn_wait_until 5 shown_again "$box" || scn_fail "$what: the box did not show again"
+    scn_expect_box "$text"
+    [ "$SCN_BOX" = "$box" ] || scn_fail "$what: another box ($SCN_BOX) in place of the one hidden ($box)"
+}
+
+scn_step "a report and a question that are hidden stay open until answered"
+: >"$SCN_WORK/files/notes.txt"
+echo "$SCN_WORK/files/notes.txt" >"$SCN_DIALOG/answer"
+scn_press open
+scn_expect_box "not valid"
+expect_box_outlasts_hiding "the report" "not valid"
+scn_box_click 1
+scn_wait_no_box 5 || scn_fail "OK did not close the report"
+scn_mark
+scn_press reset
+scn_expect_box "reset to the default values"
+expect_box_outlasts_hiding "the reset question" "reset to the default values"
+scn_expect_no_record '<- .*reset' "the hidden question was answered"
+scn_box_click 1
+scn_wait_record '<- .*reset' 5 || scn_fail "Yes to the question that was hidden sent no reset request"
+scn_expect_box "reset successfully"
+scn_box_click 1
+scn_wait_no_box 5 || scn_fail "OK did not close the reset's report"
 
 #------------------------------------------------------------------------------
 # While the held dialog of `name` is open, INPUT... (commands) must open no second dialog and

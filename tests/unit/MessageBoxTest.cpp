@@ -395,6 +395,27 @@ TEST_F (MessageBoxes, AsynchronousBoxThatStopsShowingStaysOpenUntilItsCloseReque
     EXPECT_EQ (err.text(), line0);
 }
 
+TEST_F (MessageBoxes, SynchronousBoxThatStopsShowingStaysOpenUntilAnswered)
+{
+    // Ended with 0, a report would vanish unread and a question count as No.
+    juce::Component::SafePointer<CustomAlertWindow> hidden;
+    bool sameBoxShownAgain = false;
+    after (50, [&]
+           {
+        hidden = frontBox();
+        if (hidden != nullptr)
+            hidden->setVisible (false); });
+    after (250, [&]
+           {
+        sameBoxShownAgain = hidden != nullptr && frontBox() == hidden.getComponent() && hidden->isShowing();
+        if (auto* box = frontBox())
+            deliver (box, Input::clickFirst); });
+
+    EXPECT_EQ (showSync ("Yes", 3, "No", 4), 3);
+    EXPECT_TRUE (sameBoxShownAgain);
+    EXPECT_EQ (numberOfBoxes(), 0);
+}
+
 TEST_F (MessageBoxes, CallbackNeverReachesADestroyedEditor)
 {
     // Result 1 would cancel the connection search on the editor that raised the box.

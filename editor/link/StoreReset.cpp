@@ -48,8 +48,9 @@ void MainContentComponent::resetButtonClicked()
         return;
     }
 
-    // A box that replaces the question ends it with 0, which counts as No.
-    if (showMessageBox (messageBoxTitle, resetQuestionText, "Yes", 1, "No", 0, nullptr) == 0)
+    // A box that replaces the question ends it with 0, which counts as No. The link may also
+    // have ended while the question waited: no request could go out then.
+    if (showMessageBox (messageBoxTitle, resetQuestionText, "Yes", 1, "No", 0, nullptr) == 0 || ! connected)
     {
         switchButtonOff (resetButton);
         return;

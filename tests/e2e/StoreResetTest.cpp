@@ -219,6 +219,29 @@ TEST (StoreReset, ResetAnsweredNoSendsNothing)
     EXPECT_FALSE (Access::isTimerRunning (*rig.editor, resetTimer));
 }
 
+// The link may end while the question waits (CONNECT switched off by a click handled just
+// before the question's loop returned): its Yes then starts nothing, no request that cannot
+// go out and no time-out that would report its failure later.
+TEST (StoreReset, ResetAnsweredYesAfterTheLinkEndedStartsNothing)
+{
+    ConnectedRig rig;
+    ASSERT_TRUE (rig.connectedOk);
+    rig.boxes->answer (resetQuestionText, [&]
+                       {
+        rig.connect().setToggleState (false, juce::sendNotification);
+        return 1; });
+
+    rig.click (reset);
+    ASSERT_TRUE (rig.waitForBox (resetQuestionText, 2000));
+    ASSERT_TRUE (test::runMessageLoopUntil ([&]
+                                            { return ! rig.connect().getToggleState() && Access::messageBox (*rig.editor) == nullptr; },
+                                            2000));
+
+    EXPECT_FALSE (Access::isTimerRunning (*rig.editor, resetTimer));
+    EXPECT_EQ (rig.editor->getPendingOperation(), noOperation);
+    EXPECT_FALSE (Access::resetButton (*rig.editor).getToggleState());
+}
+
 // The organ holds the other revision's values; its reset sends its own defaults while the
 // reset is pending, and the panel shows them before the success box opens.
 TEST (StoreReset, ResetAnsweredYesRefreshesThePanelFromTheOrgansDefaults)

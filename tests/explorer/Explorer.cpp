@@ -20,6 +20,7 @@
 #include <random>
 #include <sstream>
 #include <thread>
+#include <unistd.h>
 
 namespace orvane::explorer
 {
@@ -477,11 +478,11 @@ private:
     }
 
     /** On connecting: an identity reply that the editor accepts in the current search, then
-        the three dump requests in their order, and three operation-completes since the first.
-        The organ's operation-complete names no step: a second accepted reply during the
-        download starts it over while the answers to the first requests are on their way, and
-        those then count for the new steps (a duplicate reply ends the download early; the late
-        data still reaches the controls). */
+        the three dump requests in their order, and three operation-completes since the reply.
+        The organ's operation-complete names no step, so the editor counts them: a second
+        accepted reply during the download starts it over while the answers to the first
+        requests are on their way, and those count for the new steps; an unasked one counts as
+        an answer too (the editor connects early; the late data still reaches the controls). */
     void checkDownloadBeforeConnecting()
     {
         const auto since = timelineSince (lastConnectClick);
@@ -493,7 +494,7 @@ private:
         {
             if (it->byEditor && step < dumpSteps.size() && isDumpRequest (it->bytes, dumpSteps[step]))
                 ++step;
-            else if (! it->byEditor && step > 0 && isOperationComplete (it->bytes))
+            else if (! it->byEditor && isOperationComplete (it->bytes))
                 ++answers;
         }
 
@@ -505,9 +506,19 @@ private:
         else if (step < dumpSteps.size())
             missing = "dump request " + std::to_string (step + 1) + " after the accepted identity reply";
         else if (answers < 3)
-            missing = "three operation-completes after the first dump request";
+            missing = "three operation-completes after the accepted identity reply";
         if (! missing.empty())
-            failNow ("connected-after-download", "connected without " + missing + " in the current search");
+            failNow ("connected-after-download", "connected without " + missing + " in the current search\n" + timelineAround (lastConnectClick));
+    }
+
+    /** The messages of the last second before `t` and all after it, with their times from `t`. */
+    std::string timelineAround (double t)
+    {
+        std::ostringstream out;
+        for (const auto& m : timelineSince (t - 1000))
+            out << "    " << (int) std::lround (m.timeMs - t) << " ms " << (m.byEditor ? "editor: " : "organ: ")
+                << emulator::describe (m.bytes).toStdString() << "  " << test::hex (m.bytes) << "\n";
+        return out.str();
     }
 
     //==========================================================================
@@ -520,13 +531,16 @@ private:
         return top != nullptr && dynamic_cast<CustomAlertWindow*> (top) == nullptr;
     }
 
+    /** A timer of the link's course runs, or a download step awaits its answer. A store or
+        reset whose time-out the player switched off may wait for good: an organ that never
+        confirms it leaves it pending, at rest. */
     bool linkBusy() const
     {
         for (int timer : { searchTimer, receiveTimer, storeTimer, resetTimer, bulkSendTimer })
             if (Access::isTimerRunning (*editor, timer))
                 return true;
         const auto pending = editor->getPendingOperation();
-        return pending != noOperation;
+        return pending >= downloadStep1 && pending <= downloadStep3;
     }
 
     bool nothingOpen() { return openBox() == nullptr && juce::ModalComponentManager::getInstance()->getNumModalComponents() == 0 && openDialogs().empty(); }
@@ -983,6 +997,18 @@ private:
     //==========================================================================
     /** A loop that never returns (a box that cannot be closed) holds the message thread for
         good: the sequence ends the process, through the settings' hook when there is one. */
+    /** Where each thread of this process stands, printed through the debugger when it is
+        installed: what a stuck message thread waits for. */
+    static void printStacks()
+    {
+        // From the root folder: the file dialogs move the working folder into one since deleted.
+        const auto command = "cd / && command -v gdb >/dev/null && timeout 60 gdb -batch -p " + std::to_string (getpid())
+            + " -ex 'thread apply all bt 25' 2>/dev/null | grep -E '^(Thread|#)'";
+        std::cout << "stacks of the threads:" << std::endl;
+        if (std::system (command.c_str()) != 0)
+            std::cout << "  (no debugger)" << std::endl;
+    }
+
     void watchForFreeze (std::atomic<bool>& finished)
     {
         std::unique_lock<std::mutex> guard (alarmLock);
@@ -996,6 +1022,7 @@ private:
                 const std::lock_guard<std::mutex> records (lock);
                 events = applied;
             }
+            printStacks();
             if (settings.onFreeze)
                 settings.onFreeze (events);
             std::cout << "FINDING editor-answers: the message thread has not come back for 8 s\nREPLAY " << format (events)

@@ -150,6 +150,13 @@ void MainContentComponent::messageBoxCallback (int result, void* context)
 std::optional<juce::File> MainContentComponent::chooseFile (const juce::String& title, const juce::String& pattern,
                                                             bool forSaving)
 {
+    // A click whose press came before a box opened is released on the panel under the box and
+    // still reaches its button. The dialog would then open over the box, and its block, which
+    // has no window, would become the modal component that the framework brings to the front
+    // through the box's window without end, until the stack overflows: no dialog under a box.
+    if (juce::ModalComponentManager::getInstance()->getNumModalComponents() > 0)
+        return std::nullopt;
+
     juce::FileChooser chooser (title, lastDirectory, pattern, true, false);
     bool chosen = false;
     {

@@ -45,7 +45,7 @@ const juce::String deletedText ("The tonewheel has been deleted!");
 // The events, with the names that the lists use.
 
 const std::vector<std::string> playerEvents { "connect", "store", "reset", "open", "save", "tonewheel", "press",
-                                              "wm-close", "minimise", "hide", "dialog", "wait", "fire" };
+                                              "wm-close", "minimise", "hide", "dialog", "wait", "fire", "slipped" };
 const std::vector<std::string> delayEvents { "delay-identity", "delay-ping", "delay-dump1", "delay-dump2", "delay-dump3",
                                              "delay-store", "delay-reset", "delay-header", "delay-packet" };
 const std::vector<std::string> organEvents { "refuse", "silent", "nak", "organ-cancel", "unplug", "plug", "send-reply",
@@ -115,12 +115,34 @@ private:
     std::function<void (const Bytes&)> onSend;
 };
 
-/** The editor's port layer with every output watched. */
+/** A MIDI input callback that reports every message, on the input's thread, before the
+    editor handles it. */
+class WatchedInput : public juce::MidiInputCallback
+{
+public:
+    WatchedInput (juce::MidiInputCallback& wrapped, std::function<void (const Bytes&)> report)
+        : editor (wrapped), onReceive (std::move (report))
+    {
+    }
+
+    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override
+    {
+        onReceive (test::bytesOf (message));
+        editor.handleIncomingMidiMessage (source, message);
+    }
+
+private:
+    juce::MidiInputCallback& editor;
+    std::function<void (const Bytes&)> onReceive;
+};
+
+/** The editor's port layer with every output and input watched. */
 class WatchedPorts : public MidiPortSystem
 {
 public:
-    WatchedPorts (std::unique_ptr<MidiPortSystem> wrapped, std::function<void (const Bytes&)> report)
-        : ports (std::move (wrapped)), onSend (std::move (report))
+    WatchedPorts (std::unique_ptr<MidiPortSystem> wrapped, std::function<void (const Bytes&)> sent,
+                  std::function<void (const Bytes&)> received)
+        : ports (std::move (wrapped)), onSend (std::move (sent)), onReceive (std::move (received))
     {
     }
 
@@ -128,7 +150,9 @@ public:
     juce::StringArray getOutputNames() override { return ports->getOutputNames(); }
     std::unique_ptr<MidiInputPort> openInput (int index, juce::MidiInputCallback* callback) override
     {
-        return ports->openInput (index, callback);
+        // Kept for the whole sequence: an input deleted later may still be calling its watcher.
+        watchers.push_back (std::make_unique<WatchedInput> (*callback, onReceive));
+        return ports->openInput (index, watchers.back().get());
     }
     std::unique_ptr<MidiOutputPort> openOutput (int index) override
     {
@@ -138,7 +162,8 @@ public:
 
 private:
     std::unique_ptr<MidiPortSystem> ports;
-    std::function<void (const Bytes&)> onSend;
+    std::function<void (const Bytes&)> onSend, onReceive;
+    std::vector<std::unique_ptr<WatchedInput>> watchers;
 };
 
 //==============================================================================
@@ -162,6 +187,7 @@ public:
             if (id == "new" || std::find (order.begin(), order.end(), id) != order.end())
                 continue;
             order.push_back (id);
+            ++opened;
         }
         std::vector<Open> result;
         for (auto it = order.begin(); it != order.end();)
@@ -193,10 +219,14 @@ public:
         temp.moveFileTo (dir.getChildFile ("reply." + dialog.id));
     }
 
+    /** How many dialogs have been seen to open so far. */
+    int openedSoFar() const { return opened; }
+
 private:
     juce::File dir;
     std::vector<juce::String> order;
     juce::StringArray answered;
+    int opened = 0;
 };
 
 //==============================================================================
@@ -302,8 +332,14 @@ private:
         watchedEditor = editor.get();
 
         auto& ports = Access::midiPorts (*editor);
-        ports = std::make_unique<WatchedPorts> (std::move (ports), [this] (const Bytes& b)
-                                                { editorSends (b); });
+        ports = std::make_unique<WatchedPorts> (
+            std::move (ports), [this] (const Bytes& b)
+            { editorSends (b); },
+            [this] (const Bytes& b)
+            {
+                const std::lock_guard<std::mutex> guard (lock);
+                delivered.push_back ({ now(), false, b });
+            });
         Access::messageBoxOpened (*editor) = [this] (CustomAlertWindow& box)
         { boxOpened (box); };
         Access::connectButton (*editor).addListener (this);
@@ -511,13 +547,32 @@ private:
             failNow ("connected-after-download", "connected without " + missing + " in the current search\n" + timelineAround (lastConnectClick));
     }
 
-    /** The messages of the last second before `t` and all after it, with their times from `t`. */
+    /** The messages of the last second before `t` and all after it, with their times from `t`:
+        what the editor sent, what the organ sent, and what the editor's input delivered. */
     std::string timelineAround (double t)
     {
+        auto messages = timelineSince (t - 1000);
+        std::vector<std::pair<double, std::string>> lines;
+        for (const auto& m : messages)
+            lines.emplace_back (m.timeMs, m.byEditor ? "editor sent: " : "organ sent: ");
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+            for (const auto& m : delivered)
+                if (m.timeMs >= t - 1000)
+                {
+                    messages.push_back (m);
+                    lines.emplace_back (m.timeMs, "editor got: ");
+                }
+        }
+        std::vector<size_t> order (messages.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::stable_sort (order.begin(), order.end(), [&] (size_t a, size_t b)
+                          { return lines[a].first < lines[b].first; });
         std::ostringstream out;
-        for (const auto& m : timelineSince (t - 1000))
-            out << "    " << (int) std::lround (m.timeMs - t) << " ms " << (m.byEditor ? "editor: " : "organ: ")
-                << emulator::describe (m.bytes).toStdString() << "  " << test::hex (m.bytes) << "\n";
+        for (auto i : order)
+            out << "    " << (int) std::lround (messages[i].timeMs - t) << " ms " << lines[i].second
+                << emulator::describe (messages[i].bytes).toStdString() << "  " << test::hex (messages[i].bytes) << "\n";
         return out.str();
     }
 
@@ -605,6 +660,17 @@ private:
         return "at rest, CONNECT " + std::string (toggle ? "on" : "off") + ", indicator " + (lit ? "on" : "off") + ", connected " + (isConnected ? "true" : "false");
     }
 
+    /** A click that slipped under a box (its press came before the box) must open no file
+        dialog while that box is open: the box holds the panel. */
+    void checkNoDialogUnderBox()
+    {
+        if (boxAtSlip == nullptr)
+            return;
+        openDialogs();
+        if (dialogs.openedSoFar() > dialogsAtSlip)
+            failNow ("no-dialog-under-box", "a file dialog opened under the box \"" + textOf (*boxAtSlip).trim().toStdString() + "\"");
+    }
+
     //==========================================================================
     // The steps: a timer that runs in every modal loop (the boxes', the menu's, the file
     // dialog's) takes the next step; an event that needs no time is followed at once by a
@@ -632,6 +698,7 @@ private:
     {
         lastTick = now();
         checkState();
+        checkNoDialogUnderBox();
         if (pendingMenuSlot >= 0)
             chooseFromMenu();
         if (now() < stepDue)
@@ -755,6 +822,8 @@ private:
                 return { "press", pick ({ 0, 1 }) };
             if (chance (0.08))
                 return { pick ({ 0, 0, 1, 2 }) == 0 ? "wm-close" : (chance (0.5) ? "minimise" : "hide"), 0 };
+            if (chance (0.03))
+                return { "slipped", pick ({ 0, 1, 2 }) };
         }
         if (! openDialogs().empty() && chance (0.3))
             return { "dialog", pick ({ 0, 1, 1, 1, 2 }) + (chance (0.5) ? 10 : 0) };
@@ -867,6 +936,19 @@ private:
         else if (kind == 2)
             path = fileFor (project ? "corrupt.hop" : "corrupt.otw").getFullPathName();
         answer (dialog, path);
+    }
+
+    /** The release of a click on OPEN, SAVE or TONEWHEEL (0, 1, 2) whose press came before the
+        open box: the framework refuses presses under a box, not releases, so it reaches the
+        button. */
+    void slippedClick (int which)
+    {
+        boxAtSlip = openBox();
+        openDialogs();
+        dialogsAtSlip = dialogs.openedSoFar();
+        juce::Button* buttons[] = { &Access::openButton (*editor), &Access::saveButton (*editor), &Access::tonewheelButton (*editor) };
+        if (juce::isPositiveAndBelow (which, 3))
+            buttons[which]->triggerClick();
     }
 
     void fireTimer (int timer)
@@ -990,6 +1072,8 @@ private:
             answerDialog (e.arg);
         else if (e.name == "fire")
             fireTimer (e.arg);
+        else if (e.name == "slipped")
+            slippedClick (e.arg);
         else
             organEvent (e);
     }
@@ -1060,6 +1144,7 @@ private:
     Events applied;
     Finding finding;
     std::vector<Stamped> timeline;
+    std::vector<Stamped> delivered;   // what the editor's inputs handed it
     std::atomic<bool> closeRequested { false }, transferOpen { false }, headerSent { false }, cancelAllowed { false },
         mustCancel { false };
     int sentAfterClose = 0;
@@ -1068,7 +1153,8 @@ private:
     std::shared_ptr<bool> alive = std::make_shared<bool> (true);
     std::vector<Dialogs::Open> dialogsSeen;
     double dialogsSeenAt = 0;
-    juce::Component::SafePointer<CustomAlertWindow> settlePressed;
+    juce::Component::SafePointer<CustomAlertWindow> settlePressed, boxAtSlip;
+    int dialogsAtSlip = 0;
     double settlePressedAt = 0;
     std::mutex alarmLock;
     std::condition_variable alarmWake;

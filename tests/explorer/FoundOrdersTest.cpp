@@ -23,6 +23,9 @@ const FoundOrder foundOrders[] = {
       "an operation-complete received before the first dump request moved the download on a step" },
     { "timeout-of-current-link", "silent:1 connect wait wait:100 send-cancel",
       "the organ's CANCEL outside an upload showed the abort box and started the reconnect's time-out" },
+    { "no-dialog-under-box", "connect slipped wait:300",
+      "OPEN released under the search box opened its dialog over the box, whose window the framework then raised "
+      "for the dialog's block without end, until the stack overflowed" },
 };
 }   // namespace
 

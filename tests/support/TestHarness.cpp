@@ -59,11 +59,15 @@ void showFocused (juce::DocumentWindow& window, juce::Component& content)
     ASSERT_TRUE (runMessageLoopUntil (hasItsSize, 5000));
 }
 
+// Made with mkdtemp, which creates the folder under a name no other process has: tests run
+// side by side, and two that picked the same free name would serve their virtual MIDI ports in
+// one folder, each editor then talking to the other test's organ.
 TemporaryFolder::TemporaryFolder()
-    : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                  .getNonexistentChildFile ("orvane-test", "", false))
 {
-    folder.createDirectory();
+    auto pattern = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("orvane-test-XXXXXX").getFullPathName().toStdString();
+    if (mkdtemp (pattern.data()) != nullptr)
+        folder = juce::File (pattern);
+    EXPECT_TRUE (folder.isDirectory()) << "no temporary folder: " << pattern;
 }
 
 TemporaryFolder::~TemporaryFolder()

@@ -149,12 +149,7 @@ close_request_ends_editor()
     local limit report
     limit=$(scn_time 1000 | cut -d. -f1)
     report=$(x_helper close-watch "$SCN_WINDOW" "$SCN_EDITOR_PID" $((limit + 4000)))
-    grep -q '^created' <<<"$report" && scn_fail "$1: a window was made after the close request: $(xargs <<<"$report")"
-    grep -q '^ended' <<<"$report" || scn_fail "$1: the editor did not end on the close request"
-    [ "$(sed -n 's/^ended //p' <<<"$report")" -le "$limit" ] || scn_fail "$1: the editor took $(xargs <<<"$report") ms to end (at most $limit)"
-    wait "$SCN_EDITOR_PID"
-    status=$?
-    [ "$status" = 0 ] || scn_fail "$1: the editor exited with status $status"
+    scn_expect_clean_end "$1" "the close request" "$report" "$limit"
 }
 
 requests=300

@@ -230,12 +230,7 @@ close_during_dialog()
     limit=$(ms 2000)
     report=$(x_helper release-watch "$SCN_DIALOG/hold" "$SCN_EDITOR_PID" $((limit + 8000)))
     scn_step "$name: $(xargs <<<"$report")"
-    grep -q '^created' <<<"$report" && scn_fail "$name: a window was made after the dialog's answer: $(xargs <<<"$report")"
-    grep -q '^ended' <<<"$report" || scn_fail "$name: the editor did not end after the dialog"
-    [ "$(sed -n 's/^ended //p' <<<"$report")" -le "$limit" ] || scn_fail "$name: the editor took $(xargs <<<"$report") ms to end (at most $limit)"
-    wait "$SCN_EDITOR_PID"
-    status=$?
-    [ "$status" = 0 ] || scn_fail "$name: the editor exited with status $status"
+    scn_expect_clean_end "$name" "the dialog's answer" "$report" "$limit"
     scn_wait_until 10 no_connections || scn_fail "$name: the editor's connections stay open after it ended"
     scn_expect_no_record '<- .*(bulk send|File Dump|set parameter)' "$name: sent after the close request"
 }

@@ -66,6 +66,7 @@
 #   scn_slider_text Y                the text that the slider bar of the row at Y reads
 #   scn_tonewheel_menu               TONEWHEEL pressed; waits for its menu of three "Upload to "
 #                                    items; sets SCN_POPUP, POPUP_WIDTH, POPUP_HEIGHT
+#   scn_expect_clean_end NAME WHEN REPORT LIMIT  the editor's end, as a watch reported it
 #   scn_make_tonewheel FILE NAME [BYTES]  a good .otw file: the head with NAME and BYTES (300)
 #                                    payload bytes (300: three packets of 104, 104 and 92 bytes)
 # SCN_SLOW scales every time-out: sanitizer builds run the editor several times slower.
@@ -239,6 +240,19 @@ scn_wait_exit()
     scn_wait_until "${1:-10}" scn_editor_ended || return 1
     wait "$SCN_EDITOR_PID"
     SCN_EXIT_STATUS=$?
+}
+
+# The report of a watch over the editor's end (scenario-x.py close-watch, release-watch): no
+# window made after WHEN, the editor ended within LIMIT ms, with status 0. NAME starts each failure.
+scn_expect_clean_end()
+{
+    local name=$1 when=$2 report=$3 limit=$4
+    grep -q '^created' <<<"$report" && scn_fail "$name: a window was made after $when: $(xargs <<<"$report")"
+    grep -q '^ended' <<<"$report" || scn_fail "$name: the editor did not end after $when"
+    [ "$(sed -n 's/^ended //p' <<<"$report")" -le "$limit" ] || scn_fail "$name: the editor took $(xargs <<<"$report") ms to end (at most $limit)"
+    wait "$SCN_EDITOR_PID"
+    SCN_EXIT_STATUS=$?
+    [ "$SCN_EXIT_STATUS" = 0 ] || scn_fail "$name: the editor exited with status $SCN_EXIT_STATUS"
 }
 
 scn_quit()

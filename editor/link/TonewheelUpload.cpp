@@ -58,15 +58,15 @@ void MainContentComponent::loadTonewheelFile (int slot)
     if (! uploadMayStart())
         return;
 
-    // The watchdog may lose the organ while the dialog waits; its box has told the player.
-    const auto file = chooseFile ("Load Tonewheel File", "*.otw", false);
-    if (file && uploadMayStart())
+    // The watchdog may lose the organ while the dialog waits: its box has told the player, and
+    // the upload then starts nothing.
+    if (const auto file = chooseFile ("Load Tonewheel File", "*.otw", false))
         uploadTonewheelFile (slot, *file);
 }
 
 void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file)
 {
-    if (! juce::isPositiveAndBelow (slot, orvane::numSlots))
+    if (! juce::isPositiveAndBelow (slot, orvane::numSlots) || ! uploadMayStart())
         return;
 
     if (! orvane::tonewheel::hasTonewheelExtension (file))
@@ -89,8 +89,7 @@ void MainContentComponent::uploadTonewheelFile (int slot, const juce::File& file
 
     // The organ may also be lost while the warning waits: no upload starts without it, so the
     // progress box never opens for a header that cannot go out.
-    if (! uploadMayStart()
-        || showMessageBox (messageBoxTitle, warningText (getTonewheelSlotName (slot)), "Yes", 1, "No", 0, nullptr) != 1
+    if (showMessageBox (messageBoxTitle, warningText (getTonewheelSlotName (slot)), "Yes", 1, "No", 0, nullptr) != 1
         || ! uploadMayStart())
         return;
 
